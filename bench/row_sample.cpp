@@ -1,0 +1,71 @@
+// Renders a spread of rows through the core library, times them and checks each row against the
+// exact image's row hashes: a quick representative run while working on the renderer.
+//
+//   raymarch_rows [--every N] [--first N] [--golden FILE]
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/camera.h"
+#include "app/render_row.h"
+#include "noise/noise_objects.h"
+#include "noise/perlin_noise.h"
+#include "support/golden_rows.h"
+#include "support/sha256.h"
+
+#ifndef RAYMARCH_GOLDEN_ROWS
+#define RAYMARCH_GOLDEN_ROWS "tests/golden-rows.txt"
+#endif
+
+int main(int argc, char** argv) {
+    int every = 16;
+    int first = 0;
+    std::string golden = RAYMARCH_GOLDEN_ROWS;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--every") && i + 1 < argc) {
+            every = std::atoi(argv[++i]);
+        } else if (!std::strcmp(argv[i], "--first") && i + 1 < argc) {
+            first = std::atoi(argv[++i]);
+        } else if (!std::strcmp(argv[i], "--golden") && i + 1 < argc) {
+            golden = argv[++i];
+        } else {
+            std::fprintf(stderr, "usage: %s [--every N] [--first N] [--golden FILE]\n", argv[0]);
+            return 2;
+        }
+    }
+    if (every < 1 || first < 0 || first >= rm::kImageHeight) {
+        std::fprintf(stderr, "raymarch_rows: --every must be at least 1, --first a row\n");
+        return 2;
+    }
+    rmtest::GoldenImage image;
+    if (!rmtest::loadGoldenImage(golden, image)) {
+        std::fprintf(stderr, "raymarch_rows: cannot read golden rows from %s\n", golden.c_str());
+        return 2;
+    }
+
+    const rm::OctaveNoise sky = rm::makeOctaveNoise(8, 0);
+    const rm::PerlinNoise ground = rm::makePerlinNoise(0);
+    rm::publishNoise(sky, ground);
+
+    static std::uint8_t row[rm::kRowBytes];
+    int rows = 0;
+    int wrong = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (int y = first; y < rm::kImageHeight; y += every) {
+        rm::renderRow(y, row);
+        ++rows;
+        if (rmtest::sha256Hex(row, sizeof row) != image.rowHashes[y]) {
+            ++wrong;
+            std::printf("row %d differs\n", y);
+        }
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%d rows (every %d from %d) in %.3f s, %.2f ms per row, frame estimate %.2f s\n",
+                rows, every, first, seconds, 1000.0 * seconds / rows,
+                seconds / rows * rm::kImageHeight);
+    std::printf("%d passed, %d failed\n", rows - wrong, wrong);
+    return wrong == 0 ? 0 : 1;
+}

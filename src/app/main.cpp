@@ -1,0 +1,32 @@
+#include "app/camera.h"
+#include "app/host.h"
+#include "app/render_row.h"
+#include "app/tga_header.h"
+#include "noise/noise_objects.h"
+#include "noise/perlin_noise.h"
+
+namespace {
+
+uint8_t frameBuffer[rm::kImageHeight][rm::kRowBytes];
+
+constexpr char kBanner[] = "Starting raymarching process\n";
+
+}  // namespace
+
+int main() {
+    using namespace rm;
+    hostWrite(2, kBanner, sizeof kBanner - 1);
+
+    const OctaveNoise sky = makeOctaveNoise(8, 0);
+    const PerlinNoise ground = makePerlinNoise(0);
+    publishNoise(sky, ground);
+
+    const TgaHeader header = makeTgaHeader();
+    hostWrite(1, header.bytes, kTgaHeaderSize);
+    for (int y = 0; y < kImageHeight; ++y) {
+        hostWrite(2, ".", 1);
+        renderRow(y, frameBuffer[y]);
+        hostWrite(1, frameBuffer[y], kRowBytes);
+    }
+    hostExit(0);
+}

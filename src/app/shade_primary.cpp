@@ -1,0 +1,86 @@
+#include "app/shade_primary.h"
+
+#include "app/to_byte.h"
+#include "math/float_bits.h"
+#include "math/float_ops.h"
+#include "render/march.h"
+#include "render/normal.h"
+#include "render/scene_fields.h"
+#include "render/shading_constants.h"
+#include "render/sky.h"
+#include "render/trace.h"
+
+namespace rm {
+namespace {
+
+constexpr float kSculptureJitter = floatFromBits(0x3ca3d70a);  // 0.02
+constexpr float kGroundJitter = floatFromBits(0x3ba3d70a);     // 0.005
+// Each of the four sculpture rays weighs 0.2, so their sum is not a plain mean.
+constexpr float kFourRayWeight = floatFromBits(0x3e4ccccd);  // 0.2
+constexpr float kByteScale = 255.0f;
+constexpr float kHalfByteScale = 127.5f;
+
+Vec3 scaled(Vec3 v, float lengthSquared) {
+    const float k = 1.0f / sqrtF(lengthSquared);
+    return {v.x * k, v.y * k, v.z * k};
+}
+
+PixelBytes colourBytes(Vec3 c) {
+    return {toByte(c.z * kByteScale), toByte(c.y * kByteScale), toByte(c.x * kByteScale)};
+}
+
+PixelBytes shadeSculpture(Vec3 p, Vec3 r) {
+    // Three perturbed reflections, each squared length summed in its own order.
+    const float j = kSculptureJitter;
+    const Vec3 a = {r.x + j, r.y + j, r.z};
+    const Vec3 b = {r.x, r.y + j, r.z + j};
+    const Vec3 e = {r.x - j, r.y, r.z - j};
+    const Vec3 ua = scaled(a, (a.x * a.x + a.y * a.y) + a.z * a.z);
+    const Vec3 ub = scaled(b, (b.z * b.z + b.y * b.y) + b.x * b.x);
+    const Vec3 ue = scaled(e, (e.z * e.z + e.x * e.x) + e.y * e.y);
+
+    const Vec3 t1 = trace(1, liftOff(p, r), r);
+    const Vec3 t2 = trace(1, liftOff(p, ua), ua);
+    const Vec3 t3 = trace(1, liftOff(p, ub), ub);
+    const Vec3 t4 = trace(1, liftOff(p, ue), ue);
+    auto mix = [](float c1, float c2, float c3, float c4) {
+        return (((c1 + c2) + c3) + c4) * kFourRayWeight + kSculptureGlow;
+    };
+    return colourBytes({mix(t1.x, t2.x, t3.x, t4.x), mix(t1.y, t2.y, t3.y, t4.y),
+                        mix(t1.z, t2.z, t3.z, t4.z)});
+}
+
+PixelBytes shadeGround(Vec3 p, Vec3 d, Vec3 r) {
+    const Vec3 g = {r.x + kGroundJitter, r.y + kGroundJitter, r.z};
+    const Vec3 ug = scaled(g, (g.x * g.x + g.y * g.y) + g.z * g.z);
+    const Vec3 u1 = trace(1, liftOff(p, r), r);
+    const Vec3 u2 = trace(1, liftOff(p, ug), ug);
+    const float k = absF((r.x * d.x + r.y * d.y) + r.z * d.z);
+
+    // The mean's 0.5 and the byte scale enter red and green as the single factor 127.5; only
+    // blue carries the tint.
+    PixelBytes out;
+    out.blue = toByte((((u1.z + u2.z) * 0.5f) * k + (1.0f - k) * kGroundBlueTint) * kByteScale);
+    out.green = toByte(((u1.y + u2.y) * kHalfByteScale) * k);
+    out.red = toByte(((u1.x + u2.x) * kHalfByteScale) * k);
+    return out;
+}
+
+}  // namespace
+
+PixelBytes shadePrimary(Vec3 d) {
+    const SceneFields fields;
+    const MarchHit hit = march(fields, kCameraOrigin, d);
+    const float t = hit.distance;
+    if (t > kSkyThreshold) return colourBytes(skyColor(kCameraOrigin, d));
+
+    // The eye's x is 0, so nothing is added to the hit point's x.
+    const Vec3 p = {t * d.x, t * d.y + kCameraOrigin.y, t * d.z + kCameraOrigin.z};
+    const Vec3 n = estimateNormal(fields, p, hit.material != Material::Ground,
+                                  hit.material != Material::Sculpture);
+    const Vec3 r = reflect(d, n);
+    if (hit.material == Material::Sculpture) return shadeSculpture(p, r);
+    return shadeGround(p, d, r);
+}
+
+}  // namespace rm

@@ -1,0 +1,146 @@
+#include "noise/perlin_noise.h"
+
+#include <string.h>
+
+#include "math/float_ops.h"
+#include "noise/mersenne_twister.h"
+
+namespace rm {
+namespace {
+
+double fade(double t) { return ((t * 6.0 - 15.0) * t + 10.0) * ((t * t) * t); }
+
+// The two components of a corner gradient, before they are added: only the low four bits of h
+// choose them.
+struct GradientTerms {
+    double u;
+    double v;
+};
+
+GradientTerms gradientTerms(int32_t h, double x, double y, double z) {
+    double u = (h & 8) ? y : x;
+    double v = (h & 12) == 0 ? y : ((h & 13) == 12 ? x : z);
+    if (h & 1) u = -u;
+    if (h & 2) v = -v;
+    return {u, v};
+}
+
+// Far corner of an x pair minus the near value a, as (U - a) + V, lerped with weight t.
+double lerpAlongX(GradientTerms far, double a, double t) { return ((far.u - a) + far.v) * t + a; }
+
+}  // namespace
+
+PerlinNoise makePerlinNoise(uint32_t seed) {
+    MersenneTwister engine = seedMersenneTwister(seed == 0 ? kDefaultNoiseSeed : seed);
+    PerlinNoise table;
+    for (int32_t i = 0; i < 256; ++i) table.perm[i] = i;
+    shuffle(table.perm, 256, engine);
+    memmove(table.perm + 256, table.perm, 256 * sizeof(int32_t));
+    return table;
+}
+
+OctaveNoise makeOctaveNoise(int32_t octaves, uint32_t seed) {
+    OctaveNoise table;
+    table.base = makePerlinNoise(seed);
+    table.octaves = octaves;
+    return table;
+}
+
+double noise(const PerlinNoise& table, double x, double y, double z) {
+    const int32_t* p = table.perm;
+
+    // Compute noise cell coordinates and offsets.
+    const double fx = floorD(x);
+    const double fy = floorD(y);
+    const double fz = floorD(z);
+    const int32_t cx = static_cast<int32_t>(fx) & 255;
+    const int32_t cy = static_cast<int32_t>(fy) & 255;
+    const int32_t cz = static_cast<int32_t>(fz) & 255;
+    const double xf = x - fx;
+    const double yf = y - fy;
+    const double zf = z - fz;
+    const double x1 = xf - 1.0;
+    const double y1 = yf - 1.0;
+    const double z1 = zf - 1.0;
+    const double fu = fade(xf);
+    const double fv = fade(yf);
+    const double fw = fade(zf);
+
+    // Hash the eight corners.
+    const int32_t a = p[cx] + cy;
+    const int32_t aa = p[a] + cz;
+    const int32_t ab = p[a + 1] + cz;
+    const int32_t b = p[cx + 1] + cy;
+    const int32_t ba = p[b] + cz;
+    const int32_t bb = p[b + 1] + cz;
+
+    // Interpolate; the far value of each pair is never formed on its own.
+    const GradientTerms c1 = gradientTerms(p[aa], xf, yf, zf);
+    const GradientTerms c3 = gradientTerms(p[ab], xf, y1, zf);
+    const GradientTerms c5 = gradientTerms(p[aa + 1], xf, yf, z1);
+    const GradientTerms c7 = gradientTerms(p[ab + 1], xf, y1, z1);
+    const double g1 = c1.u + c1.v;
+    const double l1 = lerpAlongX(gradientTerms(p[ba], x1, yf, zf), g1, fu);
+    const double g3 = c3.u + c3.v;
+    const GradientTerms c4 = gradientTerms(p[bb], x1, y1, zf);
+    const double m1 = (((c4.u - g3) + c4.v) * fu + (g3 - l1)) * fv + l1;
+    const double g5 = c5.u + c5.v;
+    const double l3 = lerpAlongX(gradientTerms(p[ba + 1], x1, yf, z1), g5, fu);
+    const double g7 = c7.u + c7.v;
+    const GradientTerms c8 = gradientTerms(p[bb + 1], x1, y1, z1);
+    return ((((c8.u - g7) + c8.v) * fu + (g7 - l3)) * fv + (l3 - m1)) * fw + m1;
+}
+
+double noisePlane(const PerlinNoise& table, double x, double y) {
+    const int32_t* p = table.perm;
+
+    // Compute noise cell coordinates and offsets; z is 0, so only the lower four corners count
+    // (their z weight fade(0) is 0, and the upper half adds exactly a zero).
+    const double fx = floorD(x);
+    const double fy = floorD(y);
+    const int32_t cx = static_cast<int32_t>(fx) & 255;
+    const int32_t cy = static_cast<int32_t>(fy) & 255;
+    const double xf = x - fx;
+    const double yf = y - fy;
+    const double x1 = xf - 1.0;
+    const double y1 = yf - 1.0;
+    const double fu = fade(xf);
+    const double fv = fade(yf);
+
+    const int32_t a = p[cx] + cy;
+    const int32_t b = p[cx + 1] + cy;
+    const GradientTerms c1 = gradientTerms(p[p[a]], xf, yf, 0.0);
+    const GradientTerms c3 = gradientTerms(p[p[a + 1]], xf, y1, 0.0);
+    const double g1 = c1.u + c1.v;
+    const double l1 = lerpAlongX(gradientTerms(p[p[b]], x1, yf, 0.0), g1, fu);
+    const double g3 = c3.u + c3.v;
+    const GradientTerms c4 = gradientTerms(p[p[b + 1]], x1, y1, 0.0);
+    return (((c4.u - g3) + c4.v) * fu + (g3 - l1)) * fv + l1;
+}
+
+double octaveNoise(const OctaveNoise& table, double x, double y, double z) {
+    double sum = 0.0;
+    double amplitude = 1.0;
+    for (int32_t i = 0; i < table.octaves; ++i) {
+        sum = sum + amplitude * noise(table.base, x, y, z);
+        amplitude = amplitude * 0.5;
+        x = x + x;
+        y = y + y;
+        z = z + z;
+    }
+    return sum;
+}
+
+double octaveNoisePlane(const OctaveNoise& table, double x, double y) {
+    double sum = 0.0;
+    double amplitude = 1.0;
+    for (int32_t i = 0; i < table.octaves; ++i) {
+        sum = sum + amplitude * noisePlane(table.base, x, y);
+        amplitude = amplitude * 0.5;
+        x = x + x;
+        y = y + y;
+    }
+    return sum;
+}
+
+}  // namespace rm

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <stdint.h>
+
+#include "math/float_bits.h"
+#include "math/mat4.h"
+#include "math/vec3.h"
+#include "scene/quarter_turn.h"
+
+namespace rm {
+
+// One capsule of the sculpture: a segment of the given length with radius 1, turned a number of
+// quarter turns about x or z around the pivot height 5.
+struct Capsule {
+    Vec3 position;
+    int32_t turnsX;
+    int32_t turnsZ;
+    float length;
+};
+
+constexpr int kCapsuleCount = 18;
+
+// Joined end to end in this order, the capsules form one closed tube.
+inline constexpr Capsule kSculptureCapsules[kCapsuleCount] = {
+    {{0.0f, 0.0f, 0.0f}, 0, 1, 10.0f},    {{-5.0f, 0.0f, 5.0f}, 1, 0, 10.0f},
+    {{-1.0f, 0.0f, 10.0f}, 0, 1, 8.0f},   {{3.0f, 5.0f, 10.0f}, 0, 0, 10.0f},
+    {{-2.0f, 10.0f, 10.0f}, 0, 1, 10.0f}, {{-7.0f, 6.0f, 10.0f}, 0, 0, 8.0f},
+    {{-7.0f, 2.0f, 5.0f}, 1, 0, 10.0f},   {{-7.0f, 7.0f, 0.0f}, 0, 0, 10.0f},
+    {{-7.0f, 12.0f, 4.0f}, 1, 0, 8.0f},   {{-2.0f, 12.0f, 8.0f}, 0, 1, 10.0f},
+    {{3.0f, 12.0f, 3.0f}, 1, 0, 10.0f},   {{-1.0f, 12.0f, -2.0f}, 0, 1, 8.0f},
+    {{-5.0f, 7.0f, -2.0f}, 0, 0, 10.0f},  {{0.0f, 2.0f, -2.0f}, 0, 1, 10.0f},
+    {{5.0f, 6.0f, -2.0f}, 0, 0, 8.0f},    {{5.0f, 10.0f, 3.0f}, 1, 0, 10.0f},
+    {{5.0f, 5.0f, 8.0f}, 0, 0, 10.0f},    {{5.0f, 0.0f, 4.0f}, 1, 0, 8.0f},
+};
+
+// Cosine and sine of a capsule's turns, narrowed to 32 bits: cA, sA about x, cB, sB about z.
+struct CapsuleTurns {
+    float cA;
+    float sA;
+    float cB;
+    float sB;
+};
+
+constexpr CapsuleTurns capsuleTurns(const Capsule& c) {
+    return {quarterTurnCosine(c.turnsX), quarterTurnSine(c.turnsX), quarterTurnCosine(c.turnsZ),
+            quarterTurnSine(c.turnsZ)};
+}
+
+constexpr float kSqrtHalf = floatFromBits(0x3f3504f3);  // 0.70710677
+constexpr float kCos33 = floatFromBits(0x3f56b31d);     // 0.83867055
+constexpr float kSin33 = floatFromBits(0x3f0b6d77);     // 0.54463905
+
+// 45 degrees about y.
+inline constexpr Mat4 kSculptureYaw = {{
+    kSqrtHalf, 0.0f, -kSqrtHalf, 0.0f,  //
+    0.0f, 1.0f, 0.0f, 0.0f,             //
+    kSqrtHalf, 0.0f, kSqrtHalf, 0.0f,   //
+    0.0f, 0.0f, 0.0f, 1.0f,             //
+}};
+
+// -33 degrees about x; the element in row 1, column 0 is a negative zero.
+inline constexpr Mat4 kSculpturePitch = {{
+    1.0f, -0.0f, 0.0f, 0.0f,      //
+    0.0f, kCos33, -kSin33, 0.0f,  //
+    0.0f, kSin33, kCos33, 0.0f,   //
+    0.0f, 0.0f, 0.0f, 1.0f,       //
+}};
+
+// mat4Multiply(kSculptureYaw, kSculpturePitch): pitch first, then yaw. The two mixed products are
+// -(kSqrtHalf * kSin33) and kSqrtHalf * kCos33 in 32 bits; every other sum has exact zero terms.
+inline constexpr Mat4 kSculptureFrame = {{
+    kSqrtHalf, 0.0f, -kSqrtHalf, 0.0f,                        //
+    floatFromBits(0xbec52e2e), kCos33, floatFromBits(0xbec52e2e), 0.0f,  // -0.38511795
+    floatFromBits(0x3f17d0ca), kSin33, floatFromBits(0x3f17d0ca), 0.0f,  // 0.59302962
+    0.0f, 0.0f, 0.0f, 1.0f,                                   //
+}};
+
+// Signed distance from a world point to the sculpture surface: never below -1, at most 4000.
+float sculptureDistance(Vec3 p);
+
+}  // namespace rm
