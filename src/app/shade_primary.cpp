@@ -25,9 +25,6 @@ Vec3 scaled(Vec3 v, float lengthSquared) {
     return {v.x * k, v.y * k, v.z * k};
 }
 
-PixelBytes colourBytes(Vec3 c) {
-    return {toByte(c.z * kByteScale), toByte(c.y * kByteScale), toByte(c.x * kByteScale)};
-}
 
 PixelBytes shadeSculpture(Vec3 p, Vec3 r) {
     // Three perturbed reflections, each squared length summed in its own order.
@@ -39,24 +36,32 @@ PixelBytes shadeSculpture(Vec3 p, Vec3 r) {
     const Vec3 ub = scaled(b, (b.z * b.z + b.y * b.y) + b.x * b.x);
     const Vec3 ue = scaled(e, (e.z * e.z + e.x * e.x) + e.y * e.y);
 
-    const Vec3 t1 = trace(1, liftOff(p, r), r);
-    const Vec3 t2 = trace(1, liftOff(p, ua), ua);
-    const Vec3 t3 = trace(1, liftOff(p, ub), ub);
-    const Vec3 t4 = trace(1, liftOff(p, ue), ue);
-    auto mix = [](float c1, float c2, float c3, float c4) {
-        return (((c1 + c2) + c3) + c4) * kFourRayWeight + kSculptureGlow;
-    };
-    return colourBytes({mix(t1.x, t2.x, t3.x, t4.x), mix(t1.y, t2.y, t3.y, t4.y),
-                        mix(t1.z, t2.z, t3.z, t4.z)});
+    return sculptureBytes(trace(1, liftOff(p, r), r), trace(1, liftOff(p, ua), ua),
+                          trace(1, liftOff(p, ub), ub), trace(1, liftOff(p, ue), ue));
 }
 
 PixelBytes shadeGround(Vec3 p, Vec3 d, Vec3 r) {
     const Vec3 g = {r.x + kGroundJitter, r.y + kGroundJitter, r.z};
     const Vec3 ug = scaled(g, (g.x * g.x + g.y * g.y) + g.z * g.z);
-    const Vec3 u1 = trace(1, liftOff(p, r), r);
-    const Vec3 u2 = trace(1, liftOff(p, ug), ug);
     const float k = absF((r.x * d.x + r.y * d.y) + r.z * d.z);
+    return groundBytes(trace(1, liftOff(p, r), r), trace(1, liftOff(p, ug), ug), k);
+}
 
+}  // namespace
+
+PixelBytes skyBytes(Vec3 c) {
+    return {toByte(c.z * kByteScale), toByte(c.y * kByteScale), toByte(c.x * kByteScale)};
+}
+
+PixelBytes sculptureBytes(Vec3 t1, Vec3 t2, Vec3 t3, Vec3 t4) {
+    auto mix = [](float c1, float c2, float c3, float c4) {
+        return (((c1 + c2) + c3) + c4) * kFourRayWeight + kSculptureGlow;
+    };
+    return skyBytes({mix(t1.x, t2.x, t3.x, t4.x), mix(t1.y, t2.y, t3.y, t4.y),
+                        mix(t1.z, t2.z, t3.z, t4.z)});
+}
+
+PixelBytes groundBytes(Vec3 u1, Vec3 u2, float k) {
     // The mean's 0.5 and the byte scale enter red and green as the single factor 127.5; only
     // blue carries the tint.
     PixelBytes out;
@@ -66,13 +71,11 @@ PixelBytes shadeGround(Vec3 p, Vec3 d, Vec3 r) {
     return out;
 }
 
-}  // namespace
-
 PixelBytes shadePrimary(Vec3 d) {
     const SceneFields fields;
     const MarchHit hit = march(fields, kCameraOrigin, d);
     const float t = hit.distance;
-    if (t > kSkyThreshold) return colourBytes(skyColor(kCameraOrigin, d));
+    if (t > kSkyThreshold) return skyBytes(skyColor(kCameraOrigin, d));
 
     // The eye's x is 0, so nothing is added to the hit point's x.
     const Vec3 p = {t * d.x, t * d.y + kCameraOrigin.y, t * d.z + kCameraOrigin.z};

@@ -14,6 +14,15 @@ struct PixelBytes {
     unsigned char red;
 };
 
+// The bytes of a colour: each channel times 255, truncated, modulo 256.
+PixelBytes skyBytes(Vec3 colour);
+
+// The bytes of a sculpture pixel from the colours of its four reflection rays.
+PixelBytes sculptureBytes(Vec3 t1, Vec3 t2, Vec3 t3, Vec3 t4);
+
+// The bytes of a ground pixel from its two reflection colours and k = |reflection . view|.
+PixelBytes groundBytes(Vec3 u1, Vec3 u2, float k);
+
 // Shades the primary ray from the eye along the world direction d.
 PixelBytes shadePrimary(Vec3 d);
 
