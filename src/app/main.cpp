@@ -1,5 +1,6 @@
 #include "app/camera.h"
 #include "app/host.h"
+#include "app/image_output.h"
 #include "app/render_row.h"
 #include "app/tga_header.h"
 #include "noise/noise_objects.h"
@@ -15,18 +16,18 @@ constexpr char kBanner[] = "Starting raymarching process\n";
 
 int main() {
     using namespace rm;
-    hostWrite(2, kBanner, sizeof kBanner - 1);
+    writeProgress(kBanner, sizeof kBanner - 1);
 
     const OctaveNoise sky = makeOctaveNoise(8, 0);
     const PerlinNoise ground = makePerlinNoise(0);
     publishNoise(sky, ground);
 
     const TgaHeader header = makeTgaHeader();
-    hostWrite(1, header.bytes, kTgaHeaderSize);
+    writeImageBytes(header.bytes, kTgaHeaderSize);
     for (int y = 0; y < kImageHeight; ++y) {
-        hostWrite(2, ".", 1);
+        writeProgress(".", 1);
         renderRow(y, frameBuffer[y]);
-        hostWrite(1, frameBuffer[y], kRowBytes);
+        writeImageBytes(frameBuffer[y], kRowBytes);
     }
     hostExit(0);
 }
