@@ -20,15 +20,21 @@ constexpr TurnTable kTurnTable = makeTurnTable();
 
 }  // namespace
 
-float sculptureDistance(Vec3 p) {
+Vec3 sculptureFramePoint(Vec3 p) {
     const float* r = kSculptureFrame.m;
+    // The translation is added third, and in z the frame's shift of 5 is taken off the
+    // translation before anything else.
+    return {((p.x * r[0] + p.y * r[4]) + r[12]) + p.z * r[8],
+            ((p.x * r[1] + p.y * r[5]) + r[13]) + p.z * r[9],
+            (((r[14] - 5.0f) + p.x * r[2]) + p.y * r[6]) + p.z * r[10]};
+}
 
-    // Turn the world point into the sculpture frame; the translation is added third, and in z the
-    // frame's shift of 5 is taken off the translation before anything else.
-    const float qx = ((p.x * r[0] + p.y * r[4]) + r[12]) + p.z * r[8];
-    const float qy = ((p.x * r[1] + p.y * r[5]) + r[13]) + p.z * r[9];
-    const float qz = (((r[14] - 5.0f) + p.x * r[2]) + p.y * r[6]) + p.z * r[10];
+float sculptureDistance(Vec3 p) { return sculptureDistanceInFrame(sculptureFramePoint(p)); }
 
+float sculptureDistanceInFrame(Vec3 q) {
+    const float qx = q.x;
+    const float qy = q.y;
+    const float qz = q.z;
     float m = kFarLimit;
     for (int i = 0; i < kCapsuleCount; ++i) {
         const Capsule& capsule = kSculptureCapsules[i];

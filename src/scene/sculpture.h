@@ -78,4 +78,10 @@ inline constexpr Mat4 kSculptureFrame = {{
 // Signed distance from a world point to the sculpture surface: never below -1, at most 4000.
 float sculptureDistance(Vec3 p);
 
+// The world point turned into the sculpture frame, where the capsule table lives.
+Vec3 sculptureFramePoint(Vec3 p);
+
+// sculptureDistance of the world point whose frame point is q.
+float sculptureDistanceInFrame(Vec3 q);
+
 }  // namespace rm

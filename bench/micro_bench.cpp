@@ -1,0 +1,110 @@
+// Microbenchmarks of the renderer's hot functions on fixed, typical inputs.
+#include <benchmark/benchmark.h>
+
+#include "app/camera.h"
+#include "app/shade_primary.h"
+#include "noise/noise_objects.h"
+#include "noise/perlin_noise.h"
+#include "render/march.h"
+#include "render/normal.h"
+#include "render/scene_fields.h"
+#include "render/sky.h"
+#include "scene/ground.h"
+#include "scene/sculpture.h"
+
+namespace {
+
+using rm::Vec3;
+
+const rm::OctaveNoise kSky = rm::makeOctaveNoise(8, 0);
+const rm::PerlinNoise kGround = rm::makePerlinNoise(0);
+const bool kPublished = (rm::publishNoise(kSky, kGround), true);
+
+// Points spread over the region the rays cover: near the sculpture, above the terrain, far out.
+constexpr int kPointCount = 64;
+Vec3 samplePoint(int i) {
+    const float f = static_cast<float>(i);
+    return {f * 3.7f - 110.0f, f * 0.9f - 12.0f, 140.0f - f * 9.3f};
+}
+
+Vec3 pixelDirection(int x, int y) {
+    return rm::primaryDirection(rm::cameraRow(y), x);
+}
+
+void BM_sculptureDistance(benchmark::State& state) {
+    int i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(rm::sculptureDistance(samplePoint(i++ & 63)));
+}
+BENCHMARK(BM_sculptureDistance);
+
+void BM_groundDistance(benchmark::State& state) {
+    int i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(rm::groundDistance(samplePoint(i++ & 63)));
+}
+BENCHMARK(BM_groundDistance);
+
+void BM_noise(benchmark::State& state) {
+    int i = 0;
+    for (auto _ : state) {
+        const Vec3 p = samplePoint(i++ & 63);
+        benchmark::DoNotOptimize(rm::noise(kGround, p.x * 0.01, p.z * 0.01, 0.0));
+    }
+}
+BENCHMARK(BM_noise);
+
+void BM_octaveNoise(benchmark::State& state) {
+    int i = 0;
+    for (auto _ : state) {
+        const Vec3 p = samplePoint(i++ & 63);
+        benchmark::DoNotOptimize(rm::octaveNoise(kSky, p.x * 0.002, p.z * 0.001, 0.0));
+    }
+}
+BENCHMARK(BM_octaveNoise);
+
+// Primary rays that end in the sky, on the ground and on the sculpture.
+void marchPixel(benchmark::State& state, int x, int y) {
+    const Vec3 d = pixelDirection(x, y);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(rm::march(rm::SceneFields{}, rm::kCameraOrigin, d));
+    }
+}
+void BM_marchSky(benchmark::State& state) {
+    marchPixel(state, 100, 1000);
+}
+void BM_marchGround(benchmark::State& state) {
+    marchPixel(state, 100, 100);
+}
+void BM_marchSculpture(benchmark::State& state) {
+    marchPixel(state, 640, 512);
+}
+BENCHMARK(BM_marchSky);
+BENCHMARK(BM_marchGround);
+BENCHMARK(BM_marchSculpture);
+
+void BM_estimateNormalSculpture(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(rm::estimateNormal(rm::SceneFields{}, {3, 1, -2}, true, false));
+    }
+}
+BENCHMARK(BM_estimateNormalSculpture);
+
+void BM_estimateNormalGround(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            rm::estimateNormal(rm::SceneFields{}, {0.0f, -11.3f, 0.0f}, false, true));
+    }
+}
+BENCHMARK(BM_estimateNormalGround);
+
+void BM_skyColor(benchmark::State& state) {
+    int i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(rm::skyColor(rm::kCameraOrigin, pixelDirection(i++ & 1023, 900)));
+}
+BENCHMARK(BM_skyColor);
+
+}  // namespace
+
+BENCHMARK_MAIN();
