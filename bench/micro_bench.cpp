@@ -3,6 +3,7 @@
 
 #include "app/camera.h"
 #include "app/shade_primary.h"
+#include "math/simd_level.h"
 #include "noise/noise_objects.h"
 #include "noise/perlin_noise.h"
 #include "render/march.h"
@@ -18,7 +19,8 @@ using rm::Vec3;
 
 const rm::OctaveNoise kSky = rm::makeOctaveNoise(8, 0);
 const rm::PerlinNoise kGround = rm::makePerlinNoise(0);
-const bool kPublished = (rm::publishNoise(kSky, kGround), true);
+const bool kPublished =
+    (rm::publishNoise(kSky, kGround), rm::setSimdLevel(rm::bestSimdLevel()), true);
 
 // Points spread over the region the rays cover: near the sculpture, above the terrain, far out.
 constexpr int kPointCount = 64;

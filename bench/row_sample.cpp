@@ -1,7 +1,7 @@
 // Renders a spread of rows through the core library, times them and checks each row against the
 // exact image's row hashes: a quick representative run while working on the renderer.
 //
-//   raymarch_rows [--every N] [--first N] [--golden FILE]
+//   raymarch_rows [--every N] [--first N] [--simd scalar|avx2] [--golden FILE]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +10,7 @@
 
 #include "app/camera.h"
 #include "app/render_row.h"
+#include "math/simd_level.h"
 #include "noise/noise_objects.h"
 #include "noise/perlin_noise.h"
 #include "support/golden_rows.h"
@@ -23,15 +24,25 @@ int main(int argc, char** argv) {
     int every = 16;
     int first = 0;
     std::string golden = RAYMARCH_GOLDEN_ROWS;
+    rm::SimdLevel level = rm::bestSimdLevel();
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--every") && i + 1 < argc) {
             every = std::atoi(argv[++i]);
         } else if (!std::strcmp(argv[i], "--first") && i + 1 < argc) {
             first = std::atoi(argv[++i]);
+        } else if (!std::strcmp(argv[i], "--simd") && i + 1 < argc) {
+            const std::string name = argv[++i];
+            if (name != "scalar" && name != "avx2") {
+                std::fprintf(stderr, "raymarch_rows: --simd takes scalar or avx2\n");
+                return 2;
+            }
+            level = name == "avx2" ? rm::SimdLevel::Avx2 : rm::SimdLevel::Scalar;
         } else if (!std::strcmp(argv[i], "--golden") && i + 1 < argc) {
             golden = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: %s [--every N] [--first N] [--golden FILE]\n", argv[0]);
+            std::fprintf(stderr,
+                         "usage: %s [--every N] [--first N] [--simd scalar|avx2] [--golden FILE]\n",
+                         argv[0]);
             return 2;
         }
     }
@@ -48,6 +59,10 @@ int main(int argc, char** argv) {
     const rm::OctaveNoise sky = rm::makeOctaveNoise(8, 0);
     const rm::PerlinNoise ground = rm::makePerlinNoise(0);
     rm::publishNoise(sky, ground);
+    if (!rm::setSimdLevel(level)) {
+        std::fprintf(stderr, "raymarch_rows: this processor lacks the requested instruction set\n");
+        return 2;
+    }
 
     static std::uint8_t row[rm::kRowBytes];
     int rows = 0;
@@ -63,9 +78,10 @@ int main(int argc, char** argv) {
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%d rows (every %d from %d) in %.3f s, %.2f ms per row, frame estimate %.2f s\n",
-                rows, every, first, seconds, 1000.0 * seconds / rows,
-                seconds / rows * rm::kImageHeight);
+    std::printf(
+        "%s: %d rows (every %d from %d) in %.3f s, %.2f ms per row, frame estimate %.2f s\n",
+        level == rm::SimdLevel::Avx2 ? "avx2" : "scalar", rows, every, first, seconds,
+        1000.0 * seconds / rows, seconds / rows * rm::kImageHeight);
     std::printf("%d passed, %d failed\n", rows - wrong, wrong);
     return wrong == 0 ? 0 : 1;
 }

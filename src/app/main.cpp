@@ -3,6 +3,7 @@
 #include "app/image_output.h"
 #include "app/render_row.h"
 #include "app/tga_header.h"
+#include "math/simd_level.h"
 #include "noise/noise_objects.h"
 #include "noise/perlin_noise.h"
 
@@ -21,6 +22,7 @@ int main() {
     const OctaveNoise sky = makeOctaveNoise(8, 0);
     const PerlinNoise ground = makePerlinNoise(0);
     publishNoise(sky, ground);
+    setSimdLevel(bestSimdLevel());
 
     const TgaHeader header = makeTgaHeader();
     writeImageBytes(header.bytes, kTgaHeaderSize);

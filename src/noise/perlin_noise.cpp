@@ -3,37 +3,16 @@
 #include <string.h>
 
 #include "math/float_ops.h"
+#include "noise/gradient_terms.h"
 #include "noise/mersenne_twister.h"
 
 namespace rm {
-namespace {
-
-double fade(double t) { return ((t * 6.0 - 15.0) * t + 10.0) * ((t * t) * t); }
-
-// The two components of a corner gradient, before they are added: only the low four bits of h
-// choose them.
-struct GradientTerms {
-    double u;
-    double v;
-};
-
-GradientTerms gradientTerms(int32_t h, double x, double y, double z) {
-    double u = (h & 8) ? y : x;
-    double v = (h & 12) == 0 ? y : ((h & 13) == 12 ? x : z);
-    if (h & 1) u = -u;
-    if (h & 2) v = -v;
-    return {u, v};
-}
-
-// Far corner of an x pair minus the near value a, as (U - a) + V, lerped with weight t.
-double lerpAlongX(GradientTerms far, double a, double t) { return ((far.u - a) + far.v) * t + a; }
-
-}  // namespace
 
 PerlinNoise makePerlinNoise(uint32_t seed) {
     MersenneTwister engine = seedMersenneTwister(seed == 0 ? kDefaultNoiseSeed : seed);
     PerlinNoise table;
-    for (int32_t i = 0; i < 256; ++i) table.perm[i] = i;
+    for (int32_t i = 0; i < 256; ++i)
+        table.perm[i] = i;
     shuffle(table.perm, 256, engine);
     memmove(table.perm + 256, table.perm, 256 * sizeof(int32_t));
     return table;
@@ -53,9 +32,9 @@ double noise(const PerlinNoise& table, double x, double y, double z) {
     const double fx = floorD(x);
     const double fy = floorD(y);
     const double fz = floorD(z);
-    const int32_t cx = static_cast<int32_t>(fx) & 255;
-    const int32_t cy = static_cast<int32_t>(fy) & 255;
-    const int32_t cz = static_cast<int32_t>(fz) & 255;
+    const int32_t cx = cellIndex(fx);
+    const int32_t cy = cellIndex(fy);
+    const int32_t cz = cellIndex(fz);
     const double xf = x - fx;
     const double yf = y - fy;
     const double zf = z - fz;
@@ -93,29 +72,10 @@ double noise(const PerlinNoise& table, double x, double y, double z) {
 
 double noisePlane(const PerlinNoise& table, double x, double y) {
     const int32_t* p = table.perm;
-
-    // Compute noise cell coordinates and offsets; z is 0, so only the lower four corners count
-    // (their z weight fade(0) is 0, and the upper half adds exactly a zero).
-    const double fx = floorD(x);
-    const double fy = floorD(y);
-    const int32_t cx = static_cast<int32_t>(fx) & 255;
-    const int32_t cy = static_cast<int32_t>(fy) & 255;
-    const double xf = x - fx;
-    const double yf = y - fy;
-    const double x1 = xf - 1.0;
-    const double y1 = yf - 1.0;
-    const double fu = fade(xf);
-    const double fv = fade(yf);
-
-    const int32_t a = p[cx] + cy;
-    const int32_t b = p[cx + 1] + cy;
-    const GradientTerms c1 = gradientTerms(p[p[a]], xf, yf, 0.0);
-    const GradientTerms c3 = gradientTerms(p[p[a + 1]], xf, y1, 0.0);
-    const double g1 = c1.u + c1.v;
-    const double l1 = lerpAlongX(gradientTerms(p[p[b]], x1, yf, 0.0), g1, fu);
-    const double g3 = c3.u + c3.v;
-    const GradientTerms c4 = gradientTerms(p[p[b + 1]], x1, y1, 0.0);
-    return (((c4.u - g3) + c4.v) * fu + (g3 - l1)) * fv + l1;
+    const PlaneCell cell = planeCell(x, y);
+    const int32_t a = p[cell.x] + cell.y;
+    const int32_t b = p[cell.x + 1] + cell.y;
+    return planeNoise(p[p[a]], p[p[b]], p[p[a + 1]], p[p[b + 1]], cell.xf, cell.yf);
 }
 
 double octaveNoise(const OctaveNoise& table, double x, double y, double z) {
@@ -132,15 +92,8 @@ double octaveNoise(const OctaveNoise& table, double x, double y, double z) {
 }
 
 double octaveNoisePlane(const OctaveNoise& table, double x, double y) {
-    double sum = 0.0;
-    double amplitude = 1.0;
-    for (int32_t i = 0; i < table.octaves; ++i) {
-        sum = sum + amplitude * noisePlane(table.base, x, y);
-        amplitude = amplitude * 0.5;
-        x = x + x;
-        y = y + y;
-    }
-    return sum;
+    return octaveSum(table.octaves, x, y,
+                     [&](double px, double py) { return noisePlane(table.base, px, py); });
 }
 
 }  // namespace rm

@@ -8,7 +8,7 @@ namespace rm {
 // A march distance above this shows the sky.
 constexpr float kSkyThreshold = floatFromBits(0x4579fffc);  // 3999.999
 // A reflection ray starts this far along its own direction from the hit point.
-constexpr float kSurfaceLift = floatFromBits(0x3c23d70a);          // 0.01
+constexpr float kSurfaceLift = floatFromBits(0x3c23d70a);           // 0.01
 constexpr float kSculptureReflectance = floatFromBits(0x3f4ccccd);  // 0.8
 constexpr float kSculptureGlow = floatFromBits(0x3da3d70a);         // 0.08
 constexpr float kGroundBlueTint = floatFromBits(0x3e4ccccd);        // 0.2

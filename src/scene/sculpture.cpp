@@ -1,7 +1,9 @@
 #include "scene/sculpture.h"
 
 #include "math/float_ops.h"
+#include "math/simd_level.h"
 #include "scene/far_limit.h"
+#include "scene/field_kernels.h"
 
 namespace rm {
 namespace {
@@ -12,7 +14,8 @@ struct TurnTable {
 
 constexpr TurnTable makeTurnTable() {
     TurnTable table{};
-    for (int i = 0; i < kCapsuleCount; ++i) table.turns[i] = capsuleTurns(kSculptureCapsules[i]);
+    for (int i = 0; i < kCapsuleCount; ++i)
+        table.turns[i] = capsuleTurns(kSculptureCapsules[i]);
     return table;
 }
 
@@ -29,9 +32,19 @@ Vec3 sculptureFramePoint(Vec3 p) {
             (((r[14] - 5.0f) + p.x * r[2]) + p.y * r[6]) + p.z * r[10]};
 }
 
-float sculptureDistance(Vec3 p) { return sculptureDistanceInFrame(sculptureFramePoint(p)); }
+float sculptureDistance(Vec3 p) {
+    return sculptureDistanceInFrame(sculptureFramePoint(p));
+}
 
 float sculptureDistanceInFrame(Vec3 q) {
+#if defined(RAYMARCH_HAVE_AVX2)
+    if (simdLevel() == SimdLevel::Avx2)
+        return sculptureDistanceInFrameAvx2(q);
+#endif
+    return sculptureDistanceInFrameScalar(q);
+}
+
+float sculptureDistanceInFrameScalar(Vec3 q) {
     const float qx = q.x;
     const float qy = q.y;
     const float qz = q.z;
@@ -52,11 +65,14 @@ float sculptureDistanceInFrame(Vec3 q) {
 
         // Clamp to the segment; a NaN t fails the first test and becomes 0.
         float c = t;
-        if (!(0.0f <= c)) c = 0.0f;
-        if (!(c <= capsule.length)) c = capsule.length;
+        if (!(0.0f <= c))
+            c = 0.0f;
+        if (!(c <= capsule.length))
+            c = capsule.length;
         const float e = t - c;
         const float dist = sqrtF((z1 * z1 + x2 * x2) + e * e) - 1.0f;
-        if (!(m <= dist)) m = dist;
+        if (!(m <= dist))
+            m = dist;
     }
     return m;
 }

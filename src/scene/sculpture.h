@@ -69,10 +69,10 @@ inline constexpr Mat4 kSculpturePitch = {{
 // mat4Multiply(kSculptureYaw, kSculpturePitch): pitch first, then yaw. The two mixed products are
 // -(kSqrtHalf * kSin33) and kSqrtHalf * kCos33 in 32 bits; every other sum has exact zero terms.
 inline constexpr Mat4 kSculptureFrame = {{
-    kSqrtHalf, 0.0f, -kSqrtHalf, 0.0f,                        //
+    kSqrtHalf, 0.0f, -kSqrtHalf, 0.0f,                                   //
     floatFromBits(0xbec52e2e), kCos33, floatFromBits(0xbec52e2e), 0.0f,  // -0.38511795
     floatFromBits(0x3f17d0ca), kSin33, floatFromBits(0x3f17d0ca), 0.0f,  // 0.59302962
-    0.0f, 0.0f, 0.0f, 1.0f,                                   //
+    0.0f, 0.0f, 0.0f, 1.0f,                                              //
 }};
 
 // Signed distance from a world point to the sculpture surface: never below -1, at most 4000.
@@ -81,7 +81,10 @@ float sculptureDistance(Vec3 p);
 // The world point turned into the sculpture frame, where the capsule table lives.
 Vec3 sculptureFramePoint(Vec3 p);
 
-// sculptureDistance of the world point whose frame point is q.
+// sculptureDistance of the world point whose frame point is q, with the fastest lanes available.
 float sculptureDistanceInFrame(Vec3 q);
+
+// The same, one capsule after the other.
+float sculptureDistanceInFrameScalar(Vec3 q);
 
 }  // namespace rm

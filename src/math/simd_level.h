@@ -1,0 +1,22 @@
+#pragma once
+
+namespace rm {
+
+// The instruction sets the distance fields can use. Every level gives the same bits.
+enum class SimdLevel { Scalar = 0, Avx2 = 1 };
+
+// The best level this processor supports.
+SimdLevel bestSimdLevel();
+
+// Chooses the level the fields use from now on; false (and no change) if the processor lacks it.
+bool setSimdLevel(SimdLevel level);
+
+namespace detail {
+extern SimdLevel gSimdLevel;
+}
+
+inline SimdLevel simdLevel() {
+    return detail::gSimdLevel;
+}
+
+}  // namespace rm

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "math/vec3.h"
+#include "noise/plane_hashes.h"
+
+namespace rm {
+
+// The distance fields with AVX2: the same bits as the scalar code, chosen at run time.
+#if defined(RAYMARCH_HAVE_AVX2)
+float groundDistanceAvx2(const PlaneHashes& hashes, Vec3 p);
+float sculptureDistanceInFrameAvx2(Vec3 q);
+#endif
+
+}  // namespace rm
