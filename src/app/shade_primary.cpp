@@ -25,29 +25,46 @@ Vec3 scaled(Vec3 v, float lengthSquared) {
     return {v.x * k, v.y * k, v.z * k};
 }
 
-
-PixelBytes shadeSculpture(Vec3 p, Vec3 r) {
-    // Three perturbed reflections, each squared length summed in its own order.
-    const float j = kSculptureJitter;
-    const Vec3 a = {r.x + j, r.y + j, r.z};
-    const Vec3 b = {r.x, r.y + j, r.z + j};
-    const Vec3 e = {r.x - j, r.y, r.z - j};
-    const Vec3 ua = scaled(a, (a.x * a.x + a.y * a.y) + a.z * a.z);
-    const Vec3 ub = scaled(b, (b.z * b.z + b.y * b.y) + b.x * b.x);
-    const Vec3 ue = scaled(e, (e.z * e.z + e.x * e.x) + e.y * e.y);
-
-    return sculptureBytes(trace(1, liftOff(p, r), r), trace(1, liftOff(p, ua), ua),
-                          trace(1, liftOff(p, ub), ub), trace(1, liftOff(p, ue), ue));
-}
-
-PixelBytes shadeGround(Vec3 p, Vec3 d, Vec3 r) {
-    const Vec3 g = {r.x + kGroundJitter, r.y + kGroundJitter, r.z};
-    const Vec3 ug = scaled(g, (g.x * g.x + g.y * g.y) + g.z * g.z);
-    const float k = absF((r.x * d.x + r.y * d.y) + r.z * d.z);
-    return groundBytes(trace(1, liftOff(p, r), r), trace(1, liftOff(p, ug), ug), k);
-}
-
 }  // namespace
+
+PrimaryRays primaryReflections(Vec3 d, Material material, float t) {
+    // The eye's x is 0, so nothing is added to the hit point's x.
+    const Vec3 p = {t * d.x, t * d.y + kCameraOrigin.y, t * d.z + kCameraOrigin.z};
+    const Vec3 n = estimateNormal(SceneFields{}, p, material != Material::Ground,
+                                  material != Material::Sculpture);
+    const Vec3 r = reflect(d, n);
+    PrimaryRays out;
+    out.material = material;
+    if (material == Material::Sculpture) {
+        // Three perturbed reflections, each squared length summed in its own order.
+        const float j = kSculptureJitter;
+        const Vec3 a = {r.x + j, r.y + j, r.z};
+        const Vec3 b = {r.x, r.y + j, r.z + j};
+        const Vec3 e = {r.x - j, r.y, r.z - j};
+        const Vec3 directions[4] = {r, scaled(a, (a.x * a.x + a.y * a.y) + a.z * a.z),
+                                    scaled(b, (b.z * b.z + b.y * b.y) + b.x * b.x),
+                                    scaled(e, (e.z * e.z + e.x * e.x) + e.y * e.y)};
+        out.count = 4;
+        for (int i = 0; i < 4; ++i)
+            out.rays[i] = {liftOff(p, directions[i]), directions[i]};
+        out.k = 0.0f;
+    } else {
+        const Vec3 g = {r.x + kGroundJitter, r.y + kGroundJitter, r.z};
+        const Vec3 ug = scaled(g, (g.x * g.x + g.y * g.y) + g.z * g.z);
+        out.count = 2;
+        out.rays[0] = {liftOff(p, r), r};
+        out.rays[1] = {liftOff(p, ug), ug};
+        out.k = absF((r.x * d.x + r.y * d.y) + r.z * d.z);
+    }
+    return out;
+}
+
+PixelBytes surfaceBytes(const PrimaryRays& rays, const Vec3* colours) {
+    if (rays.material == Material::Sculpture) {
+        return sculptureBytes(colours[0], colours[1], colours[2], colours[3]);
+    }
+    return groundBytes(colours[0], colours[1], rays.k);
+}
 
 PixelBytes skyBytes(Vec3 c) {
     return {toByte(c.z * kByteScale), toByte(c.y * kByteScale), toByte(c.x * kByteScale)};
@@ -57,8 +74,8 @@ PixelBytes sculptureBytes(Vec3 t1, Vec3 t2, Vec3 t3, Vec3 t4) {
     auto mix = [](float c1, float c2, float c3, float c4) {
         return (((c1 + c2) + c3) + c4) * kFourRayWeight + kSculptureGlow;
     };
-    return skyBytes({mix(t1.x, t2.x, t3.x, t4.x), mix(t1.y, t2.y, t3.y, t4.y),
-                        mix(t1.z, t2.z, t3.z, t4.z)});
+    return skyBytes(
+        {mix(t1.x, t2.x, t3.x, t4.x), mix(t1.y, t2.y, t3.y, t4.y), mix(t1.z, t2.z, t3.z, t4.z)});
 }
 
 PixelBytes groundBytes(Vec3 u1, Vec3 u2, float k) {
@@ -72,18 +89,15 @@ PixelBytes groundBytes(Vec3 u1, Vec3 u2, float k) {
 }
 
 PixelBytes shadePrimary(Vec3 d) {
-    const SceneFields fields;
-    const MarchHit hit = march(fields, kCameraOrigin, d);
-    const float t = hit.distance;
-    if (t > kSkyThreshold) return skyBytes(skyColor(kCameraOrigin, d));
-
-    // The eye's x is 0, so nothing is added to the hit point's x.
-    const Vec3 p = {t * d.x, t * d.y + kCameraOrigin.y, t * d.z + kCameraOrigin.z};
-    const Vec3 n = estimateNormal(fields, p, hit.material != Material::Ground,
-                                  hit.material != Material::Sculpture);
-    const Vec3 r = reflect(d, n);
-    if (hit.material == Material::Sculpture) return shadeSculpture(p, r);
-    return shadeGround(p, d, r);
+    const MarchHit hit = march(SceneFields{}, kCameraOrigin, d);
+    if (hit.distance > kSkyThreshold)
+        return skyBytes(skyColor(kCameraOrigin, d));
+    const PrimaryRays rays = primaryReflections(d, hit.material, hit.distance);
+    Vec3 colours[4];
+    for (int i = 0; i < rays.count; ++i) {
+        colours[i] = trace(1, rays.rays[i].origin, rays.rays[i].direction);
+    }
+    return surfaceBytes(rays, colours);
 }
 
 }  // namespace rm

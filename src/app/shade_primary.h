@@ -1,6 +1,8 @@
 #pragma once
 
 #include "math/vec3.h"
+#include "render/march_hit.h"
+#include "render/ray.h"
 
 namespace rm {
 
@@ -22,6 +24,21 @@ PixelBytes sculptureBytes(Vec3 t1, Vec3 t2, Vec3 t3, Vec3 t4);
 
 // The bytes of a ground pixel from its two reflection colours and k = |reflection . view|.
 PixelBytes groundBytes(Vec3 u1, Vec3 u2, float k);
+
+// The reflection rays of a primary ray that met a surface at distance t: four for the sculpture
+// (the mirror ray and three perturbed ones), two for the ground, each starting just off the
+// surface. k is the ground's weight |reflection . view|.
+struct PrimaryRays {
+    Material material;
+    int count;
+    Ray rays[4];
+    float k;
+};
+
+PrimaryRays primaryReflections(Vec3 d, Material material, float t);
+
+// The bytes of a surface pixel from the colours seen along its reflection rays.
+PixelBytes surfaceBytes(const PrimaryRays& rays, const Vec3* colours);
 
 // Shades the primary ray from the eye along the world direction d.
 PixelBytes shadePrimary(Vec3 d);

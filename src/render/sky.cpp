@@ -12,7 +12,7 @@ constexpr float kCloudRiseLimit = floatFromBits(0x3a83126f);  // 0.001
 constexpr float kCloudLayer = 100.0f;
 constexpr double kCloudFrequencyX = 0.002;
 constexpr double kCloudFrequencyZ = 0.001;
-constexpr float kClearSky = floatFromBits(0x3e99999a);        // 0.3
+constexpr float kClearSky = floatFromBits(0x3e99999a);         // 0.3
 constexpr float kCloudBrightness = floatFromBits(0x3f4ccccd);  // 0.8
 // Along (1, 2, -16), but not its 32- or 64-bit normalisation.
 constexpr Vec3 kSunDirection = {
@@ -32,8 +32,8 @@ Vec3 skyColor(const OctaveNoise& clouds, Vec3 origin, Vec3 direction) {
         if (t > 0.0f) {
             const float px = t * direction.x + origin.x;
             const float pz = t * direction.z + origin.z;
-            const double n =
-                octaveNoisePlane(clouds, double{px} * kCloudFrequencyX, double{pz} * kCloudFrequencyZ);
+            const double n = octaveNoisePlane(clouds, double{px} * kCloudFrequencyX,
+                                              double{pz} * kCloudFrequencyZ);
             const float c = static_cast<float>((n + 1.0) * 0.5);
             base = (1.0f - c) * kClearSky + c * kCloudBrightness;
         }
@@ -43,16 +43,22 @@ Vec3 skyColor(const OctaveNoise& clouds, Vec3 origin, Vec3 direction) {
     const float cosine = (direction.x * kSunDirection.x + direction.y * kSunDirection.y) +
                          direction.z * kSunDirection.z;
     double s = kSunRadius - double{arcCosine(cosine)};
-    if (!(s >= 0.0)) s = 0.0;
-    if (!(s <= 1.0)) s = 1.0;
+    if (!(s >= 0.0))
+        s = 0.0;
+    if (!(s <= 1.0))
+        s = 1.0;
     const float sun = static_cast<float>((3.0 - (s + s)) * (s * s));
 
     float v = sun + base;
-    if (!(v >= 0.0f)) v = 0.0f;
-    if (!(v <= 1.0f)) v = 1.0f;
+    if (!(v >= 0.0f))
+        v = 0.0f;
+    if (!(v <= 1.0f))
+        v = 1.0f;
     return {v, v, v};
 }
 
-Vec3 skyColor(Vec3 origin, Vec3 direction) { return skyColor(*skyNoise, origin, direction); }
+Vec3 skyColor(Vec3 origin, Vec3 direction) {
+    return skyColor(*skyNoise, origin, direction);
+}
 
 }  // namespace rm

@@ -5,6 +5,7 @@
 
 #include "scene/far_limit.h"
 #include "scene/field_kernels.h"
+#include "scene/field_lanes_avx2.h"
 #include "scene/ground_terms.h"
 #include "scene/sculpture.h"
 
@@ -128,6 +129,26 @@ float groundDistanceAvx2(const PlaneHashes& hashes, Vec3 p) {
     alignas(32) double n[4];
     _mm256_store_pd(n, planeNoise4(hashes, x, y));
     return groundFromSamples(p.y, n[0], n[1], n[2]);
+}
+
+__m128 groundDistance4(const PlaneHashes& hashes, __m128 x, __m128 y, __m128 z) {
+    const __m128 a = _mm_sub_ps(z, _mm_set1_ps(15.0f));
+    const __m128 c = _mm_set1_ps(kGroundTurnCosine);
+    const __m128 turnedX = _mm_sub_ps(_mm_mul_ps(a, c), x);
+    const __m128 turnedZ = _mm_add_ps(_mm_mul_ps(x, c), a);
+    __m256d n[3];
+    for (int k = 0; k < 3; ++k) {
+        const __m128 s = _mm_set1_ps(kGroundNoiseScales[k]);
+        n[k] = planeNoise4(hashes, _mm256_cvtps_pd(_mm_mul_ps(turnedZ, s)),
+                           _mm256_cvtps_pd(_mm_mul_ps(turnedX, s)));
+    }
+    // Narrow after every term, as the scalar field does.
+    __m128 h = _mm_add_ps(y, _mm_set1_ps(14.0f));
+    for (int k = 0; k < 3; ++k) {
+        h = _mm256_cvtpd_ps(_mm256_add_pd(
+            _mm256_cvtps_pd(h), _mm256_mul_pd(n[k], _mm256_set1_pd(kGroundNoiseAmplitudes[k]))));
+    }
+    return _mm_add_ps(h, _mm_set1_ps(1.0f));
 }
 
 float sculptureDistanceInFrameAvx2(Vec3 q) {
