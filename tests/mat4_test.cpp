@@ -1,0 +1,70 @@
+// The matrix product and the sculpture frame built with it.
+#include "math/mat4.h"
+
+#include <gtest/gtest.h>
+
+#include "math/float_bits.h"
+#include "scene/sculpture.h"
+
+namespace rm {
+namespace {
+
+void expectSameBits(const Mat4& actual, const Mat4& expected) {
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(floatBits(actual.m[i]), floatBits(expected.m[i])) << "storage index " << i;
+    }
+}
+
+TEST(Mat4MultiplyTest, ComposesColumnMajorMatricesLeftTimesRight) {
+    // A translation by (1, 2, 3) and a scale by (2, 3, 4), stored column by column.
+    const Mat4 translate = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 1}};
+    const Mat4 scale = {{2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0, 0, 0, 0, 1}};
+    expectSameBits(mat4Multiply(translate, scale),
+                   {{2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0, 1, 2, 3, 1}});
+    expectSameBits(mat4Multiply(scale, translate),
+                   {{2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0, 2, 6, 12, 1}});
+}
+
+TEST(Mat4MultiplyTest, SumsEachElementFromTheFirstTermToTheLast) {
+    // Row 0 of a against column 0 of b gives the terms 2^25, 1, -2^25, 1: only the ascending
+    // order yields 1 (any other order gives 0 or 2).
+    Mat4 a = {};
+    a.m[0] = 33554432.0f;
+    a.m[4] = 1.0f;
+    a.m[8] = -33554432.0f;
+    a.m[12] = 1.0f;
+    // Row 1 of a is all -1 and column 1 of b all zero: four negative zeros sum to a negative zero.
+    for (int k = 0; k < 4; ++k)
+        a.m[4 * k + 1] = -1.0f;
+    const Mat4 b = {{1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}};
+    const Mat4 product = mat4Multiply(a, b);
+    EXPECT_EQ(floatBits(product.m[0]), floatBits(1.0f));
+    EXPECT_EQ(floatBits(product.m[5]), floatBits(-0.0f));
+}
+
+TEST(SculptureFrameTest, TurnsAreTheFixedYawAndPitch) {
+    const float r = 0.70710677f;  // the float nearest the square root of one half
+    const float c = 0.83867055f;  // cos 33 degrees
+    const float s = 0.54463905f;  // sin 33 degrees
+    expectSameBits(kSculptureYaw, {{r, 0, -r, 0, 0, 1, 0, 0, r, 0, r, 0, 0, 0, 0, 1}});
+    // The element in row 1, column 0 is a negative zero.
+    expectSameBits(kSculpturePitch, {{1, -0.0f, 0, 0, 0, c, -s, 0, 0, s, c, 0, 0, 0, 0, 1}});
+}
+
+TEST(SculptureFrameTest, IsThePitchTurnedByTheYaw) {
+    const float r = 0.70710677f;
+    const float c = 0.83867055f;
+    const float s = 0.54463905f;
+    // The two mixed products; every other term of their sums is an exact zero, so every zero of
+    // the frame is positive.
+    const float m = -(r * s);
+    const float n = r * c;
+    const Mat4 expected = {{r, 0, -r, 0, m, c, m, 0, n, s, n, 0, 0, 0, 0, 1}};
+    expectSameBits(mat4Multiply(kSculptureYaw, kSculpturePitch), expected);
+    expectSameBits(kSculptureFrame, expected);
+    EXPECT_NEAR(m, -0.385, 5e-4);
+    EXPECT_NEAR(n, 0.593, 5e-4);
+}
+
+}  // namespace
+}  // namespace rm

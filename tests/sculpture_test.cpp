@@ -1,0 +1,98 @@
+// The sculpture's distance field: a closed tube of radius 1 around 18 axis-parallel segments.
+#include "scene/sculpture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "math/float_bits.h"
+
+namespace rm {
+namespace {
+
+// Corners of the tube's closed path in the sculpture frame, in the order of the capsule table.
+constexpr double kPathCorners[18][3] = {
+    {-5, 5, 0},  {5, 5, 0}, {5, 5, -10}, {-3, 5, -10}, {-3, -5, -10}, {7, -5, -10},
+    {7, 3, -10}, {7, 3, 0}, {7, -7, 0},  {7, -7, -8},  {-3, -7, -8},  {-3, -7, 2},
+    {5, -7, 2},  {5, 3, 2}, {-5, 3, 2},  {-5, -5, 2},  {-5, -5, -8},  {-5, 5, -8},
+};
+
+// The field in exact arithmetic: the world point pitched by -33 degrees about x, turned by 45
+// degrees about y, shifted by -5 along z, and measured to the nearest edge of the path.
+double pathDistance(double x, double y, double z) {
+    const double pi = 3.14159265358979323846;
+    const double cp = std::cos(33 * pi / 180);
+    const double sp = std::sin(33 * pi / 180);
+    const double py = cp * y + sp * z;
+    const double pz = -sp * y + cp * z;
+    const double h = std::sqrt(0.5);
+    const double q[3] = {h * x + h * pz, py, -h * x + h * pz - 5.0};
+    double nearest = std::numeric_limits<double>::infinity();
+    for (int i = 0; i < 18; ++i) {
+        const double* a = kPathCorners[i];
+        const double* b = kPathCorners[(i + 1) % 18];
+        double ab2 = 0;
+        double along = 0;
+        for (int k = 0; k < 3; ++k) {
+            ab2 += (b[k] - a[k]) * (b[k] - a[k]);
+            along += (q[k] - a[k]) * (b[k] - a[k]);
+        }
+        const double f = std::clamp(along / ab2, 0.0, 1.0);
+        double d2 = 0;
+        for (int k = 0; k < 3; ++k) {
+            const double e = q[k] - (a[k] + f * (b[k] - a[k]));
+            d2 += e * e;
+        }
+        nearest = std::min(nearest, std::sqrt(d2));
+    }
+    return nearest - 1.0;
+}
+
+TEST(SculptureDistanceTest, IsTheTubeAroundTheClosedPath) {
+    EXPECT_NEAR(sculptureDistance({0, 0, 0}), 4.83, 0.005);
+    std::mt19937 engine(11);
+    std::uniform_real_distribution<float> coordinate(-16.0f, 16.0f);
+    for (int i = 0; i < 3000; ++i) {
+        const Vec3 p = {coordinate(engine), coordinate(engine), coordinate(engine)};
+        const float d = sculptureDistance(p);
+        ASSERT_NEAR(d, pathDistance(p.x, p.y, p.z), 5e-5) << p.x << ", " << p.y << ", " << p.z;
+        ASSERT_GE(d, -1.0f);
+    }
+}
+
+TEST(SculptureDistanceTest, IsExactlyMinusOneOnlyOnTheAxisOfAnUnturnedCapsule) {
+    // World points that the frame turns exactly onto the axes of capsules 3 (frame point
+    // (-3, 0, -10)) and 12 ((5, -2, 2)), both along y.
+    EXPECT_EQ(floatBits(sculptureDistance({0x1.6a09dep+0f, 0x1.8a5c1ap+1f, -0x1.2fa1aap+2f})),
+              floatBits(-1.0f));
+    EXPECT_EQ(floatBits(sculptureDistance({-0x1.6a09eap+0f, -0x1.931f24p+2f, 0x1.81bb72p+2f})),
+              floatBits(-1.0f));
+    // On the axis of capsule 0 (turned about z; frame point (3, 5, 0)) the quarter turn's cosine
+    // of -4.37e-8 moves the axis by about 1.3e-7.
+    const float turned = sculptureDistance({-0x1.6a0a36p+0f, 0x1.1cc6fap+0f, 0x1.ddea5ap+2f});
+    EXPECT_GT(turned, -1.0f);
+    EXPECT_LT(turned, -0.9999998f);
+}
+
+TEST(SculptureDistanceTest, IsCappedAtTheFarLimit) {
+    for (const Vec3 p : {Vec3{5000, 0, 0}, Vec3{0, -1e6f, 0}, Vec3{3e4f, 2e4f, -5e4f},
+                         Vec3{0, 0, 1e20f}, Vec3{1e30f, 1e30f, 1e30f}}) {
+        EXPECT_EQ(floatBits(sculptureDistance(p)), floatBits(4000.0f)) << p.x << ", " << p.z;
+    }
+    EXPECT_NEAR(sculptureDistance({0, 0, -3000}), pathDistance(0, 0, -3000), 1e-3);
+}
+
+TEST(SculptureDistanceTest, IsNaNForANaNOrInfiniteCoordinate) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    for (const Vec3 p : {Vec3{nan, 0, 0}, Vec3{0, nan, 0}, Vec3{0, 0, nan}, Vec3{inf, 0, 0},
+                         Vec3{0, -inf, 0}, Vec3{0, 0, inf}}) {
+        EXPECT_TRUE(std::isnan(sculptureDistance(p))) << p.x << ", " << p.y << ", " << p.z;
+    }
+}
+
+}  // namespace
+}  // namespace rm
