@@ -1,0 +1,204 @@
+// Gradient noise on the seed-0 table, and its octave sums.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "math/float_bits.h"
+#include "noise/perlin_noise.h"
+
+namespace rm {
+namespace {
+
+// The two terms of a corner gradient by the low four bits of the hash: an axis (0 x, 1 y, 2 z)
+// and a sign for each. Hashes 12..15 repeat four of the first twelve gradients.
+struct Gradient {
+    int uAxis;
+    double uSign;
+    int vAxis;
+    double vSign;
+};
+constexpr Gradient kGradients[16] = {
+    {0, 1, 1, 1}, {0, -1, 1, 1}, {0, 1, 1, -1}, {0, -1, 1, -1},  // x and y
+    {0, 1, 2, 1}, {0, -1, 2, 1}, {0, 1, 2, -1}, {0, -1, 2, -1},  // x and z
+    {1, 1, 2, 1}, {1, -1, 2, 1}, {1, 1, 2, -1}, {1, -1, 2, -1},  // y and z
+    {1, 1, 0, 1}, {1, -1, 2, 1}, {1, 1, 0, -1}, {1, -1, 2, -1},  // y and x, y and z
+};
+
+struct Terms {
+    double u;
+    double v;
+};
+
+Terms cornerTerms(int32_t hash, double x, double y, double z) {
+    const double c[3] = {x, y, z};
+    const Gradient& g = kGradients[hash & 15];
+    return {g.uSign * c[g.uAxis], g.vSign * c[g.vAxis]};
+}
+
+double fade(double t) {
+    return ((t * 6.0 - 15.0) * t + 10.0) * ((t * t) * t);
+}
+double lerp(double t, double a, double b) {
+    return (b - a) * t + a;
+}
+
+// The cell of a point: its eight corner terms and its three fade weights.
+struct Cell {
+    Terms corner[9];  // 1..8
+    double fu;
+    double fv;
+    double fw;
+};
+
+Cell cellOf(const PerlinNoise& table, double x, double y, double z) {
+    const int32_t* p = table.perm;
+    const double fx = std::floor(x);
+    const double fy = std::floor(y);
+    const double fz = std::floor(z);
+    const int32_t cx = static_cast<int32_t>(fx) & 255;
+    const int32_t cy = static_cast<int32_t>(fy) & 255;
+    const int32_t cz = static_cast<int32_t>(fz) & 255;
+    const double xf = x - fx, yf = y - fy, zf = z - fz;
+    const double x1 = xf - 1.0, y1 = yf - 1.0, z1 = zf - 1.0;
+    const int32_t a = p[cx] + cy, aa = p[a] + cz, ab = p[a + 1] + cz;
+    const int32_t b = p[cx + 1] + cy, ba = p[b] + cz, bb = p[b + 1] + cz;
+    Cell cell;
+    cell.corner[1] = cornerTerms(p[aa], xf, yf, zf);
+    cell.corner[2] = cornerTerms(p[ba], x1, yf, zf);
+    cell.corner[3] = cornerTerms(p[ab], xf, y1, zf);
+    cell.corner[4] = cornerTerms(p[bb], x1, y1, zf);
+    cell.corner[5] = cornerTerms(p[aa + 1], xf, yf, z1);
+    cell.corner[6] = cornerTerms(p[ba + 1], x1, yf, z1);
+    cell.corner[7] = cornerTerms(p[ab + 1], xf, y1, z1);
+    cell.corner[8] = cornerTerms(p[bb + 1], x1, y1, z1);
+    cell.fu = fade(xf);
+    cell.fv = fade(yf);
+    cell.fw = fade(zf);
+    return cell;
+}
+
+// The interpolation in the renderer's order: the far corner's terms enter one at a time and
+// the far values along y and z are never formed.
+double interpolateInOrder(const Cell& c) {
+    const Terms* k = c.corner;
+    const double g1 = k[1].u + k[1].v;
+    const double l1 = ((k[2].u - g1) + k[2].v) * c.fu + g1;
+    const double g3 = k[3].u + k[3].v;
+    const double m1 = (((k[4].u - g3) + k[4].v) * c.fu + (g3 - l1)) * c.fv + l1;
+    const double g5 = k[5].u + k[5].v;
+    const double l3 = ((k[6].u - g5) + k[6].v) * c.fu + g5;
+    const double g7 = k[7].u + k[7].v;
+    return ((((k[8].u - g7) + k[8].v) * c.fu + (g7 - l3)) * c.fv + (l3 - m1)) * c.fw + m1;
+}
+
+// The textbook composition of lerp over whole corner gradients.
+double interpolateTextbook(const Cell& c) {
+    double g[9];
+    for (int i = 1; i <= 8; ++i)
+        g[i] = c.corner[i].u + c.corner[i].v;
+    return lerp(c.fw, lerp(c.fv, lerp(c.fu, g[1], g[2]), lerp(c.fu, g[3], g[4])),
+                lerp(c.fv, lerp(c.fu, g[5], g[6]), lerp(c.fu, g[7], g[8])));
+}
+
+TEST(NoiseTest, IsZeroAtLatticePointsAndAQuarterBelowZeroAtTheCellCentre) {
+    const PerlinNoise table = makePerlinNoise(0);
+    EXPECT_EQ(noise(table, 0, 0, 0), 0.0);
+    EXPECT_EQ(noise(table, 1, 2, 3), 0.0);
+    EXPECT_EQ(noise(table, -7, 300, -256), 0.0);
+    EXPECT_EQ(doubleBits(noise(table, 0.5, 0.5, 0.5)), doubleBits(-0.25));
+}
+
+TEST(NoiseTest, RepeatsEvery256UnitsAndFloorsNegativeCoordinates) {
+    const PerlinNoise table = makePerlinNoise(0);
+    // For x = -0.25 the cell is 255 and the offset 0.75, as for x = 255.75.
+    const double pairs[][6] = {
+        {256.5, 0.3, 0.7, 0.5, 0.3, 0.7},
+        {-0.25, 0.3, 0.7, 255.75, 0.3, 0.7},
+        {0.3, -0.25, 0.7, 0.3, 255.75, 0.7},
+        {0.3, 0.7, -0.25, 0.3, 0.7, 255.75},
+        {-1.0, 0.3, 0.7, 255.0, 0.3, 0.7},
+        {-1000.125, 5.5, 2.25, 23.875, 5.5, 2.25},
+        {0.125, 512.625, -511.5, 0.125, 0.625, 0.5},
+    };
+    for (const auto& q : pairs) {
+        EXPECT_EQ(doubleBits(noise(table, q[0], q[1], q[2])),
+                  doubleBits(noise(table, q[3], q[4], q[5])))
+            << q[0] << ", " << q[1] << ", " << q[2];
+    }
+    EXPECT_NE(noise(table, -0.25, 0.3, 0.7), noise(table, 0.25, 0.3, 0.7));
+}
+
+TEST(NoiseTest, NearACornerFollowsTheGradientOfItsHashLowFourBits) {
+    const PerlinNoise table = makePerlinNoise(0);
+    const int32_t* p = table.perm;
+    // Offsets 1, 3 and 9 thousandths tell all twelve gradients apart; the other corners weigh
+    // in by less than 1e-5.
+    const double ex = 0.001, ey = 0.003, ez = 0.009;
+    bool seen[16] = {};
+    for (int x = 0; x < 16; ++x) {
+        for (int y = 0; y < 16; ++y) {
+            const int32_t hash = p[p[p[x] + y]];
+            seen[hash & 15] = true;
+            const Terms t = cornerTerms(hash, ex, ey, ez);
+            EXPECT_NEAR(noise(table, x + ex, y + ey, ez), t.u + t.v, 2e-5)
+                << "cell " << x << ", " << y << ", hash " << hash;
+        }
+    }
+    for (int h = 0; h < 16; ++h)
+        EXPECT_TRUE(seen[h]) << "no corner hash with low bits " << h;
+}
+
+TEST(NoiseTest, InterpolatesInTheRendererOrderNotTheTextbookOne) {
+    const PerlinNoise table = makePerlinNoise(0);
+    std::mt19937 engine(5);
+    std::uniform_real_distribution<double> coordinate(-600.0, 600.0);
+    int textbookDiffers = 0;
+    const int points = 20000;
+    for (int i = 0; i < points; ++i) {
+        const double x = coordinate(engine);
+        const double y = coordinate(engine);
+        const double z = i % 4 == 0 ? 0.0 : coordinate(engine);
+        const Cell cell = cellOf(table, x, y, z);
+        const double value = noise(table, x, y, z);
+        ASSERT_EQ(doubleBits(value), doubleBits(interpolateInOrder(cell)))
+            << x << ", " << y << ", " << z;
+        if (value != interpolateTextbook(cell))
+            ++textbookDiffers;
+    }
+    EXPECT_GT(textbookDiffers, points / 20);
+}
+
+TEST(NoiseTest, PlaneSamplesEqualTheNoiseAtZeroHeight) {
+    const PerlinNoise table = makePerlinNoise(0);
+    const OctaveNoise octaves = makeOctaveNoise(8, 0);
+    std::mt19937 engine(8);
+    std::uniform_real_distribution<double> coordinate(-3000.0, 3000.0);
+    for (int i = 0; i < 20000; ++i) {
+        double x = coordinate(engine);
+        double y = coordinate(engine) * (i % 3 == 0 ? 0.001 : 1.0);
+        if (i % 7 == 0)
+            x = std::floor(x);  // some points on lattice lines
+        if (i % 11 == 0)
+            y = std::floor(y);
+        // Equal values, up to the sign of a zero result.
+        ASSERT_EQ(noisePlane(table, x, y), noise(table, x, y, 0.0)) << x << ", " << y;
+        ASSERT_EQ(octaveNoisePlane(octaves, x, y), octaveNoise(octaves, x, y, 0.0))
+            << x << ", " << y;
+    }
+}
+
+TEST(OctaveNoiseTest, SumsHalvingAmplitudesAtDoublingFrequencies) {
+    const PerlinNoise table = makePerlinNoise(0);
+    const double x = 12.34, y = -5.678, z = 0.9;
+    EXPECT_EQ(doubleBits(octaveNoise(makeOctaveNoise(0, 0), x, y, z)), doubleBits(0.0));
+    EXPECT_EQ(octaveNoise(makeOctaveNoise(1, 0), x, y, z), noise(table, x, y, z));
+    const double three =
+        ((0.0 + 1.0 * noise(table, x, y, z)) + 0.5 * noise(table, 2 * x, 2 * y, 2 * z)) +
+        0.25 * noise(table, 4 * x, 4 * y, 4 * z);
+    EXPECT_EQ(doubleBits(octaveNoise(makeOctaveNoise(3, 0), x, y, z)), doubleBits(three));
+    EXPECT_NEAR(octaveNoise(makeOctaveNoise(8, 0), 0.0, 0.15, 0.0), 0.448, 5e-4);
+}
+
+}  // namespace
+}  // namespace rm
