@@ -1,0 +1,30 @@
+// Rows of the real renderer against the exact image.
+#include "app/render_row.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "app/camera.h"
+#include "support/golden_rows.h"
+#include "support/seed_zero_noise.h"
+#include "support/sha256.h"
+
+namespace rm {
+namespace {
+
+TEST(RenderRowTest, MatchesTheExactImage) {
+    rmtest::publishSeedZeroNoise();
+    rmtest::GoldenImage golden;
+    ASSERT_TRUE(rmtest::loadGoldenImage(RAYMARCH_GOLDEN_ROWS, golden));
+    // Ground only (0), ground and sculpture (300, 512), the horizon (640), sculpture against the
+    // sky (700) and sky only (1023).
+    for (const int y : {0, 300, 512, 640, 700, 1023}) {
+        uint8_t row[kRowBytes];
+        renderRow(y, row);
+        EXPECT_EQ(rmtest::sha256Hex(row, sizeof row), golden.rowHashes[y]) << "row " << y;
+    }
+}
+
+}  // namespace
+}  // namespace rm
