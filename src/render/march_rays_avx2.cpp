@@ -25,7 +25,7 @@ struct Lanes {
     alignas(16) float dy[kLanes];
     alignas(16) float dz[kLanes];
     alignas(16) float t[kLanes];
-    int passes[kLanes];
+    alignas(16) int passes[kLanes];
     int ray[kLanes];  // -1: the lane idles on a copy of its last ray
 };
 
@@ -56,6 +56,38 @@ void framePoints(__m128 x, __m128 y, __m128 z, __m128& qx, __m128& qy, __m128& q
         _mm_mul_ps(z, s(r[10])));
 }
 
+// The lanes whose sculpture distance can matter: where its lower bound (sculptureLowerBound, term
+// for term) does not exceed a counting ground, or does not reach the far limit.
+int sculptureNeeded(__m128 qx, __m128 qy, __m128 qz, __m128 g) {
+    const __m256d sign = _mm256_set1_pd(-0.0);
+    const __m256d six = _mm256_set1_pd(6.0);
+    const __m256d ax =
+        _mm256_andnot_pd(sign, _mm256_sub_pd(_mm256_cvtps_pd(qx), _mm256_set1_pd(1.0)));
+    const __m256d ay =
+        _mm256_andnot_pd(sign, _mm256_add_pd(_mm256_cvtps_pd(qy), _mm256_set1_pd(1.0)));
+    const __m256d az =
+        _mm256_andnot_pd(sign, _mm256_add_pd(_mm256_cvtps_pd(qz), _mm256_set1_pd(4.0)));
+    auto beyond = [&](__m256d a) {
+        return _mm256_and_pd(_mm256_cmp_pd(a, six, _CMP_GT_OQ), _mm256_sub_pd(a, six));
+    };
+    const __m256d dx = beyond(ax);
+    const __m256d dy = beyond(ay);
+    const __m256d dz = beyond(az);
+    const __m256d box = _mm256_sqrt_pd(_mm256_add_pd(
+        _mm256_add_pd(_mm256_mul_pd(dx, dx), _mm256_mul_pd(dy, dy)), _mm256_mul_pd(dz, dz)));
+    const __m256d slack = _mm256_add_pd(
+        _mm256_add_pd(_mm256_add_pd(_mm256_add_pd(box, ax), ay), az), _mm256_set1_pd(64.0));
+    const __m256d bound = _mm256_sub_pd(_mm256_sub_pd(box, _mm256_set1_pd(1.0)),
+                                        _mm256_mul_pd(slack, _mm256_set1_pd(0x1p-14)));
+    const __m256d gd = _mm256_cvtps_pd(g);
+    const __m256d far = _mm256_set1_pd(kFarLimit);
+    const __m256d groundCounts = _mm256_and_pd(_mm256_cmp_pd(gd, _mm256_setzero_pd(), _CMP_GT_OQ),
+                                               _mm256_cmp_pd(gd, far, _CMP_LT_OQ));
+    const __m256d ruledOut = _mm256_blendv_pd(_mm256_cmp_pd(bound, far, _CMP_GE_OQ),
+                                              _mm256_cmp_pd(bound, gd, _CMP_GT_OQ), groundCounts);
+    return ~_mm256_movemask_pd(ruledOut) & 0xf;
+}
+
 }  // namespace
 
 void marchRaysAvx2(const Ray* rays, int count, MarchHit* hits) {
@@ -64,12 +96,12 @@ void marchRaysAvx2(const Ray* rays, int count, MarchHit* hits) {
     const PlaneHashes& hashes = *groundHashes;
     Lanes l;
     int next = 0;
-    int live = 0;
+    int live = 0;  // one bit per lane with a ray
     for (int lane = 0; lane < kLanes; ++lane) {
         if (next < count) {
             startRay(l, lane, rays[next], next);
             ++next;
-            ++live;
+            live |= 1 << lane;
         } else {
             startRay(l, lane, rays[0], -1);
         }
@@ -85,32 +117,27 @@ void marchRaysAvx2(const Ray* rays, int count, MarchHit* hits) {
         const __m128 g = groundDistance4(hashes, px, py, pz);
 
         // The sculpture is evaluated only in lanes where its lower bound cannot rule it out.
-        alignas(16) float q[3][kLanes];
         __m128 qx, qy, qz;
         framePoints(px, py, pz, qx, qy, qz);
-        _mm_store_ps(q[0], qx);
-        _mm_store_ps(q[1], qy);
-        _mm_store_ps(q[2], qz);
-        const int groundCounts =
-            _mm_movemask_ps(_mm_and_ps(_mm_cmpgt_ps(g, zero), _mm_cmplt_ps(g, far)));
-        alignas(16) float gs[kLanes];
-        _mm_store_ps(gs, g);
-        alignas(16) float s[kLanes];
-        for (int lane = 0; lane < kLanes; ++lane) {
-            s[lane] = kFarLimit;
-            if (l.ray[lane] < 0)
-                continue;
-            const Vec3 point = {q[0][lane], q[1][lane], q[2][lane]};
-            const double bound = sculptureLowerBound(point);
-            const bool need = (groundCounts >> lane & 1) ? !(bound > double{gs[lane]})
-                                                         : !(bound >= double{kFarLimit});
-            if (need)
-                s[lane] = sculptureDistanceInFrameAvx2(point);
+        const int need = sculptureNeeded(qx, qy, qz, g) & live;
+        __m128 sv = far;
+        if (need != 0) {
+            alignas(16) float q[3][kLanes];
+            alignas(16) float s[kLanes];
+            _mm_store_ps(q[0], qx);
+            _mm_store_ps(q[1], qy);
+            _mm_store_ps(q[2], qz);
+            _mm_store_ps(s, far);
+            for (int lane = 0; lane < kLanes; ++lane) {
+                if (need >> lane & 1) {
+                    s[lane] = sculptureDistanceInFrameAvx2({q[0][lane], q[1][lane], q[2][lane]});
+                }
+            }
+            sv = _mm_load_ps(s);
         }
 
         // Choose as the scalar pass does: the sculpture below the far limit, then a strictly
         // positive ground that is nearer still.
-        const __m128 sv = _mm_load_ps(s);
         const __m128 sWins = _mm_cmplt_ps(sv, far);
         __m128 chosen = _mm_blendv_ps(far, sv, sWins);
         __m128 material = _mm_and_ps(sWins, _mm_castsi128_ps(_mm_set1_epi32(1)));
@@ -126,29 +153,32 @@ void marchRaysAvx2(const Ray* rays, int count, MarchHit* hits) {
         const int beyond = _mm_movemask_ps(_mm_cmpge_ps(stepped, far));
         _mm_store_ps(l.t, stepped);
 
+        const __m128i passes =
+            _mm_add_epi32(_mm_load_si128(reinterpret_cast<__m128i*>(l.passes)), _mm_set1_epi32(1));
+        _mm_store_si128(reinterpret_cast<__m128i*>(l.passes), passes);
+        const int spent = _mm_movemask_ps(
+            _mm_castsi128_ps(_mm_cmpeq_epi32(passes, _mm_set1_epi32(kMarchMaxSteps))));
+        const int done = (hit | beyond | spent) & live;
+        if (done == 0)
+            continue;
+
+        // Record the rays that ended and start the next ones in their lanes.
         alignas(16) int materials[kLanes];
         _mm_store_ps(reinterpret_cast<float*>(materials), material);
         alignas(16) float before[kLanes];
         _mm_store_ps(before, t);
         for (int lane = 0; lane < kLanes; ++lane) {
-            const int index = l.ray[lane];
-            if (index < 0)
+            if (!(done >> lane & 1))
                 continue;
-            MarchHit result;
-            if (hit >> lane & 1) {
-                result = {static_cast<Material>(materials[lane]), before[lane]};
-            } else if ((beyond >> lane & 1) || ++l.passes[lane] == kMarchMaxSteps) {
-                result = {Material::None, kFarLimit};
-            } else {
-                continue;
-            }
-            hits[index] = result;
+            hits[l.ray[lane]] = (hit >> lane & 1)
+                                    ? MarchHit{static_cast<Material>(materials[lane]), before[lane]}
+                                    : MarchHit{Material::None, kFarLimit};
             if (next < count) {
                 startRay(l, lane, rays[next], next);
                 ++next;
             } else {
                 l.ray[lane] = -1;
-                --live;
+                live &= ~(1 << lane);
             }
         }
     }
