@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <thread>
 
 namespace rmtest {
 namespace {
@@ -46,7 +48,8 @@ ChildResult runCaptured(const std::string& program) {
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
     bool open[2] = {true, true};
     while (open[0] || open[1]) {
-        for (int i = 0; i < 2; ++i) fds[i].fd = open[i] ? (i == 0 ? outPipe[0] : errPipe[0]) : -1;
+        for (int i = 0; i < 2; ++i)
+            fds[i].fd = open[i] ? (i == 0 ? outPipe[0] : errPipe[0]) : -1;
         if (poll(fds, 2, -1) < 0) {
             if (errno == EINTR) continue;
             break;
@@ -65,6 +68,76 @@ ChildResult runCaptured(const std::string& program) {
     result.exited = WIFEXITED(status);
     result.status = result.exited ? WEXITSTATUS(status) : WTERMSIG(status);
     return result;
+}
+
+pid_t startChild(const std::string& program, const ChildSetup& setup) {
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    // Only async-signal-safe calls between fork and exec.
+    if (setup.out >= 0) {
+        dup2(setup.out, 1);
+    } else {
+        close(1);
+    }
+    if (setup.err >= 0) {
+        dup2(setup.err, 2);
+    } else {
+        close(2);
+    }
+    for (int sig = 1; sig < NSIG; ++sig)
+        signal(sig, SIG_DFL);
+    if (setup.ignoreSigpipe) signal(SIGPIPE, SIG_IGN);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    char* envp[] = {nullptr};
+    execve(program.c_str(), argv, envp);
+    _exit(127);
+}
+
+ChildEnd waitChild(pid_t pid, std::chrono::steady_clock::time_point deadline) {
+    ChildEnd end;
+    int status = 0;
+    for (;;) {
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) break;
+        if (done < 0 && errno != EINTR) return end;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            end.timedOut = true;
+            kill(pid, SIGKILL);
+            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    end.exited = WIFEXITED(status);
+    end.status = end.exited ? WEXITSTATUS(status) : WTERMSIG(status);
+    return end;
+}
+
+bool readToEnd(int fd, std::string& into, std::chrono::steady_clock::time_point deadline) {
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        pollfd ready = {fd, POLLIN, 0};
+        const int n = poll(&ready, 1, static_cast<int>(left.count()) + 1);
+        if (n < 0 && errno != EINTR) return true;
+        if (n <= 0) continue;
+        if (!drain(fd, into)) return true;
+    }
+}
+
+bool makePipe(int ends[2], int capacity) {
+    if (pipe2(ends, O_CLOEXEC) != 0) return false;
+    if (capacity > 0 && fcntl(ends[1], F_SETPIPE_SZ, capacity) != capacity) {
+        close(ends[0]);
+        close(ends[1]);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace rmtest

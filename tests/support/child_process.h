@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <chrono>
 #include <string>
 
 namespace rmtest {
@@ -14,5 +17,35 @@ struct ChildResult {
 
 // Runs the program with no arguments and an empty environment, capturing descriptors 1 and 2.
 ChildResult runCaptured(const std::string& program);
+
+// How to start a child: which of the parent's descriptors become its descriptors 1 and 2 (-1
+// leaves that descriptor closed in the child) and whether it starts with SIGPIPE ignored rather
+// than at the default disposition. Every other signal starts unblocked at its default.
+struct ChildSetup {
+    int out = -1;
+    int err = -1;
+    bool ignoreSigpipe = false;
+};
+
+// Starts the program with no arguments and an empty environment; returns its process id, or -1.
+// Descriptors that the parent opened with O_CLOEXEC do not reach the child.
+pid_t startChild(const std::string& program, const ChildSetup& setup);
+
+// How a waited-for child ended.
+struct ChildEnd {
+    bool timedOut = false;  // still running at the deadline, then killed
+    bool exited = false;    // ended through exit rather than a signal
+    int status = -1;        // exit status, or the signal number when !exited
+};
+
+// Waits for the child until the deadline, then kills it with SIGKILL and reaps it.
+ChildEnd waitChild(pid_t pid, std::chrono::steady_clock::time_point deadline);
+
+// Reads the descriptor to its end into `into`; returns false when the deadline comes first.
+bool readToEnd(int fd, std::string& into, std::chrono::steady_clock::time_point deadline);
+
+// Creates a pipe with both ends close-on-exec and, when capacity > 0, that capacity in bytes.
+// Returns false when either fails.
+bool makePipe(int ends[2], int capacity = 0);
 
 }  // namespace rmtest
