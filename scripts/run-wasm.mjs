@@ -3,10 +3,10 @@
 // with the module's descriptors 0, 1 and 2 on this process's own, and exits with its status.
 //
 // Descriptor 2 belongs to the module, so the shebang turns off Node's one-line notice that WASI
-// is experimental (run with plain `node` to see it); every other warning still shows. For the
-// same reason the runner's own messages go straight to descriptor 2 with writeSync: touching
-// process.stdout or process.stderr would make Node switch a pipe on those descriptors to
-// non-blocking mode under the module's feet.
+// is experimental (run with plain `node` to see it); every other warning still shows. The
+// runner's own messages go straight to descriptor 2 with writeSync: touching process.stdout or
+// process.stderr would switch a pipe on that descriptor to non-blocking mode, and the module's
+// writes to a slow reader would then fail with EAGAIN.
 import { readFileSync, writeSync } from 'node:fs';
 import process from 'node:process';
 import { WASI } from 'node:wasi';
