@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "app/camera.h"
+#include "app/shade_primary.h"
 #include "support/golden_rows.h"
 #include "support/seed_zero_noise.h"
 #include "support/sha256.h"
@@ -23,6 +24,23 @@ TEST(RenderRowTest, MatchesTheExactImage) {
         uint8_t row[kRowBytes];
         renderRow(y, row);
         EXPECT_EQ(rmtest::sha256Hex(row, sizeof row), golden.rowHashes[y]) << "row " << y;
+    }
+}
+
+TEST(RenderRowTest, ShadingEachPixelOnItsOwnGivesTheSameRows) {
+    rmtest::publishSeedZeroNoise();
+    rmtest::GoldenImage golden;
+    ASSERT_TRUE(rmtest::loadGoldenImage(RAYMARCH_GOLDEN_ROWS, golden));
+    for (const int y : {512, 700}) {
+        const CameraRow row = cameraRow(y);
+        uint8_t bytes[kRowBytes];
+        for (int x = 0; x < kImageWidth; ++x) {
+            const PixelBytes px = shadePrimary(primaryDirection(row, x));
+            bytes[3 * x] = px.blue;
+            bytes[3 * x + 1] = px.green;
+            bytes[3 * x + 2] = px.red;
+        }
+        EXPECT_EQ(rmtest::sha256Hex(bytes, sizeof bytes), golden.rowHashes[y]) << "row " << y;
     }
 }
 

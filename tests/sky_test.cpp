@@ -97,8 +97,7 @@ TEST(SkyColorTest, BrightensTowardTheSunAndStaysWithinZeroToOne) {
         ASSERT_EQ(floatBits(c.x), floatBits(c.z));
         ASSERT_GE(c.x, 0.0f);
         ASSERT_LE(c.x, 1.0f);
-        if (c.x == 1.0f)
-            ++clamped;
+        if (c.x == 1.0f) ++clamped;
     }
     EXPECT_GT(clamped, 0);
 }
@@ -106,9 +105,14 @@ TEST(SkyColorTest, BrightensTowardTheSunAndStaysWithinZeroToOne) {
 TEST(SkyColorTest, ReadsThePublishedSkyNoise) {
     rmtest::publishSeedZeroNoise();
     const OctaveNoise clouds = makeOctaveNoise(8, 0);
-    for (const Vec3 d : {Vec3{0, 1, 0}, kSun, Vec3{0.6f, 0.001f, 0.8f}}) {
-        const Vec3 published = skyColor(kEye, d);
-        EXPECT_EQ(floatBits(published.x), floatBits(skyColor(clouds, kEye, d).x));
+    std::mt19937 engine(6);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    for (int i = 0; i < 3000; ++i) {
+        const Vec3 origin = {unit(engine) * 500.0f, unit(engine) * 50.0f, unit(engine) * 500.0f};
+        const Vec3 d = {unit(engine), i % 2 ? unit(engine) : std::fabs(unit(engine)), unit(engine)};
+        const Vec3 published = skyColor(origin, d);
+        ASSERT_EQ(floatBits(published.x), floatBits(skyColor(clouds, origin, d).x))
+            << d.x << ", " << d.y << ", " << d.z;
     }
 }
 
