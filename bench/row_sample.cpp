@@ -1,12 +1,12 @@
 // Renders a spread of rows through the core library, times them and checks each row against the
 // exact image's row hashes: a quick representative run while working on the renderer.
 //
-//   raymarch_rows [--every N] [--first N] [--simd scalar|avx2] [--golden FILE]
+//   raymarch_rows [--every N] [--first N] [--simd scalar|avx2|avx512] [--golden FILE]
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "app/camera.h"
@@ -21,6 +21,10 @@
 #define RAYMARCH_GOLDEN_ROWS "tests/golden-rows.txt"
 #endif
 
+namespace {
+const char* const kLevelNames[] = {"scalar", "avx2", "avx512"};
+}
+
 int main(int argc, char** argv) {
     int every = 16;
     int first = 0;
@@ -33,17 +37,23 @@ int main(int argc, char** argv) {
             first = std::atoi(argv[++i]);
         } else if (!std::strcmp(argv[i], "--simd") && i + 1 < argc) {
             const std::string name = argv[++i];
-            if (name != "scalar" && name != "avx2") {
-                std::fprintf(stderr, "raymarch_rows: --simd takes scalar or avx2\n");
+            if (name == "scalar") {
+                level = rm::SimdLevel::Scalar;
+            } else if (name == "avx2") {
+                level = rm::SimdLevel::Avx2;
+            } else if (name == "avx512") {
+                level = rm::SimdLevel::Avx512;
+            } else {
+                std::fprintf(stderr, "raymarch_rows: --simd takes scalar, avx2 or avx512\n");
                 return 2;
             }
-            level = name == "avx2" ? rm::SimdLevel::Avx2 : rm::SimdLevel::Scalar;
         } else if (!std::strcmp(argv[i], "--golden") && i + 1 < argc) {
             golden = argv[++i];
         } else {
-            std::fprintf(stderr,
-                         "usage: %s [--every N] [--first N] [--simd scalar|avx2] [--golden FILE]\n",
-                         argv[0]);
+            std::fprintf(
+                stderr,
+                "usage: %s [--every N] [--first N] [--simd scalar|avx2|avx512] [--golden FILE]\n",
+                argv[0]);
             return 2;
         }
     }
@@ -82,10 +92,11 @@ int main(int argc, char** argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     // CPU time is what a frame costs; wall time also counts what else the machine is doing.
-    std::printf("%s: %d rows (every %d from %d) in %.3f s wall, %.3f s CPU, %.2f ms CPU per row, "
-                "frame estimate %.2f s\n",
-                level == rm::SimdLevel::Avx2 ? "avx2" : "scalar", rows, every, first, seconds,
-                cpuSeconds, 1000.0 * cpuSeconds / rows, cpuSeconds / rows * rm::kImageHeight);
+    std::printf(
+        "%s: %d rows (every %d from %d) in %.3f s wall, %.3f s CPU, %.2f ms CPU per row, "
+        "frame estimate %.2f s\n",
+        kLevelNames[static_cast<int>(level)], rows, every, first, seconds, cpuSeconds,
+        1000.0 * cpuSeconds / rows, cpuSeconds / rows * rm::kImageHeight);
     std::printf("%d passed, %d failed\n", rows - wrong, wrong);
     return wrong == 0 ? 0 : 1;
 }

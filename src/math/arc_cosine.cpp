@@ -59,8 +59,7 @@ constexpr RoundingException kRoundingExceptions[] = {
 float nearMidpoint(float x, float rounded) {
     const uint32_t bits = floatBits(x);
     for (const RoundingException& e : kRoundingExceptions) {
-        if (e.input == bits)
-            return floatFromBits(e.result);
+        if (e.input == bits) return floatFromBits(e.result);
     }
     return rounded;
 }
@@ -81,22 +80,19 @@ double arcCosineApproximation(float x) {
     const double z = (1.0 - magnitude) * 0.5;
     const double s = sqrtD(z);
     const double tail = (s * z) * arcSineTail(z);
-    if (x > 0.0f)
-        return (s + tail) * 2.0;
+    if (x > 0.0f) return (s + tail) * 2.0;
     // acos(x) = pi - acos(|x|), again with the small terms gathered first.
     return kPiHigh - ((s * 2.0) - (kPiLow - (tail * 2.0)));
 }
 
 float arcCosine(float x) {
     // A fixed quiet NaN: NaNs made by arithmetic differ in sign from one processor to another.
-    if (!(absF(x) <= 1.0f))
-        return floatFromBits(0x7fc00000);
+    if (!(absF(x) <= 1.0f)) return floatFromBits(0x7fc00000);
     const double r = arcCosineApproximation(x);
     const float rounded = static_cast<float>(r);
     // When both ends of r's error interval round alike, so does the true value.
     const double margin = r * kArcCosineRelativeError;
-    if (static_cast<float>(r - margin) == static_cast<float>(r + margin))
-        return rounded;
+    if (static_cast<float>(r - margin) == static_cast<float>(r + margin)) return rounded;
     return nearMidpoint(x, rounded);
 }
 

@@ -3,7 +3,7 @@
 namespace rm {
 
 // The instruction sets the distance fields can use. Every level gives the same bits.
-enum class SimdLevel { Scalar = 0, Avx2 = 1 };
+enum class SimdLevel { Scalar = 0, Avx2 = 1, Avx512 = 2 };
 
 // The best level this processor supports.
 SimdLevel bestSimdLevel();

@@ -21,11 +21,9 @@ PassChoice chooseSurface(const Fields& fields, Vec3 p) {
     } else {
         PassChoice choice = {kFarLimit, Material::None};
         const float s = fields.sculpture(p);
-        if (s < choice.distance)
-            choice = {s, Material::Sculpture};
+        if (s < choice.distance) choice = {s, Material::Sculpture};
         const float g = fields.ground(p);
-        if (g > 0.0f && g < choice.distance)
-            choice = {g, Material::Ground};
+        if (g > 0.0f && g < choice.distance) choice = {g, Material::Ground};
         return choice;
     }
 }
@@ -40,12 +38,10 @@ MarchHit march(const Fields& fields, Vec3 origin, Vec3 direction) {
                         direction.z * t + origin.z};
         const PassChoice choice = chooseSurface(fields, p);
         const float chosen = choice.distance;
-        if (chosen < kHitThreshold)
-            return {choice.material, t};
+        if (chosen < kHitThreshold) return {choice.material, t};
         // Step in 64 bits and round once.
         t = static_cast<float>(double{chosen} * kStepScale + double{t});
-        if (t >= kFarLimit)
-            break;
+        if (t >= kFarLimit) break;
     }
     return {Material::None, kFarLimit};
 }

@@ -9,9 +9,15 @@ namespace rm {
 
 void marchRays(const Ray* rays, int count, MarchHit* hits) {
 #if defined(RAYMARCH_HAVE_AVX2)
-    if (simdLevel() == SimdLevel::Avx2) {
-        marchRaysAvx2(rays, count, hits);
-        return;
+    switch (simdLevel()) {
+        case SimdLevel::Avx512:
+            marchRaysAvx512(rays, count, hits);
+            return;
+        case SimdLevel::Avx2:
+            marchRaysAvx2(rays, count, hits);
+            return;
+        case SimdLevel::Scalar:
+            break;
     }
 #endif
     for (int i = 0; i < count; ++i)

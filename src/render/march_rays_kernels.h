@@ -6,8 +6,9 @@
 namespace rm {
 
 #if defined(RAYMARCH_HAVE_AVX2)
-// marchRays with four rays as AVX2 lanes.
+// marchRays with one ray per AVX2 lane, and per AVX-512 lane.
 void marchRaysAvx2(const Ray* rays, int count, MarchHit* hits);
+void marchRaysAvx512(const Ray* rays, int count, MarchHit* hits);
 #endif
 
 }  // namespace rm

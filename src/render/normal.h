@@ -15,13 +15,11 @@ float normalSample(const Fields& fields, Vec3 q, bool skipGround, bool skipSculp
     float d = kFarLimit;
     if (!skipSculpture) {
         const float s = fields.sculpture(q);
-        if (s <= kFarLimit)
-            d = s;
+        if (s <= kFarLimit) d = s;
     }
     if (!skipGround) {
         const float g = fields.ground(q);
-        if (g > 0.0f && !(d <= g))
-            d = g;
+        if (g > 0.0f && !(d <= g)) d = g;
     }
     return d;
 }

@@ -26,11 +26,9 @@ struct SceneFields {
         PassChoice choice = {kFarLimit, Material::None};
         if (groundCounts ? !(bound > double{g}) : !(bound >= double{kFarLimit})) {
             const float s = sculptureDistanceInFrame(q);
-            if (s < choice.distance)
-                choice = {s, Material::Sculpture};
+            if (s < choice.distance) choice = {s, Material::Sculpture};
         }
-        if (g > 0.0f && g < choice.distance)
-            choice = {g, Material::Ground};
+        if (g > 0.0f && g < choice.distance) choice = {g, Material::Ground};
         return choice;
     }
 };

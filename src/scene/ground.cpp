@@ -28,8 +28,7 @@ float groundDistance(const PerlinNoise& table, Vec3 p) {
 
 float groundDistance(Vec3 p) {
 #if defined(RAYMARCH_HAVE_AVX2)
-    if (simdLevel() == SimdLevel::Avx2)
-        return groundDistanceAvx2(*groundHashes, p);
+    if (simdLevel() != SimdLevel::Scalar) return groundDistanceAvx2(*groundHashes, p);
 #endif
     return groundOn(*groundHashes, p);
 }

@@ -38,8 +38,7 @@ float sculptureDistance(Vec3 p) {
 
 float sculptureDistanceInFrame(Vec3 q) {
 #if defined(RAYMARCH_HAVE_AVX2)
-    if (simdLevel() == SimdLevel::Avx2)
-        return sculptureDistanceInFrameAvx2(q);
+    if (simdLevel() != SimdLevel::Scalar) return sculptureDistanceInFrameAvx2(q);
 #endif
     return sculptureDistanceInFrameScalar(q);
 }
@@ -65,14 +64,11 @@ float sculptureDistanceInFrameScalar(Vec3 q) {
 
         // Clamp to the segment; a NaN t fails the first test and becomes 0.
         float c = t;
-        if (!(0.0f <= c))
-            c = 0.0f;
-        if (!(c <= capsule.length))
-            c = capsule.length;
+        if (!(0.0f <= c)) c = 0.0f;
+        if (!(c <= capsule.length)) c = capsule.length;
         const float e = t - c;
         const float dist = sqrtF((z1 * z1 + x2 * x2) + e * e) - 1.0f;
-        if (!(m <= dist))
-            m = dist;
+        if (!(m <= dist)) m = dist;
     }
     return m;
 }

@@ -1,0 +1,87 @@
+#pragma once
+
+// Eight lanes: floats in an AVX register, doubles in an AVX-512 register, conditions in mask
+// registers. Every operation is the IEEE operation of its scalar counterpart, lane by lane;
+// selections and sign changes are exact.
+#include <immintrin.h>
+#include <stdint.h>
+
+namespace rm {
+
+struct LaneOpsAvx512 {
+    static constexpr int kWidth = 8;
+    using F = __m256;
+    using D = __m512d;
+    using I = __m256i;
+    using L = __m512i;
+    using MF = __mmask8;
+    using MD = __mmask8;
+
+    static F setF(float v) { return _mm256_set1_ps(v); }
+    static F loadF(const float* p) { return _mm256_load_ps(p); }
+    static void storeF(float* p, F v) { _mm256_store_ps(p, v); }
+    static F addF(F a, F b) { return _mm256_add_ps(a, b); }
+    static F subF(F a, F b) { return _mm256_sub_ps(a, b); }
+    static F mulF(F a, F b) { return _mm256_mul_ps(a, b); }
+    static MF ltF(F a, F b) { return _mm256_cmp_ps_mask(a, b, _CMP_LT_OQ); }
+    static MF gtF(F a, F b) { return _mm256_cmp_ps_mask(a, b, _CMP_GT_OQ); }
+    static MF geF(F a, F b) { return _mm256_cmp_ps_mask(a, b, _CMP_GE_OQ); }
+    static MF andMF(MF a, MF b) { return static_cast<MF>(a & b); }
+    static F selectF(MF m, F ifFalse, F ifTrue) { return _mm256_mask_blend_ps(m, ifFalse, ifTrue); }
+    static int bitsF(MF m) { return m; }
+
+    static D setD(double v) { return _mm512_set1_pd(v); }
+    static D addD(D a, D b) { return _mm512_add_pd(a, b); }
+    static D subD(D a, D b) { return _mm512_sub_pd(a, b); }
+    static D mulD(D a, D b) { return _mm512_mul_pd(a, b); }
+    static D sqrtD(D a) { return _mm512_sqrt_pd(a); }
+    static D floorD(D a) {
+        return _mm512_roundscale_pd(a, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+    }
+    static D absD(D a) { return _mm512_abs_pd(a); }
+    static MD gtD(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_GT_OQ); }
+    static MD ltD(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ); }
+    static MD geD(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_GE_OQ); }
+    static MD andMD(MD a, MD b) { return static_cast<MD>(a & b); }
+    static D selectD(MD m, D ifFalse, D ifTrue) { return _mm512_mask_blend_pd(m, ifFalse, ifTrue); }
+    static D zeroUnlessD(MD m, D v) { return _mm512_maskz_mov_pd(m, v); }
+    static int bitsD(MD m) { return m; }
+
+    static D widen(F v) { return _mm512_cvtps_pd(v); }
+    static F narrow(D v) { return _mm512_cvtpd_ps(v); }
+    // Truncation of integral values; out of range or NaN gives 0x80000000.
+    static I truncate(D v) { return _mm512_cvttpd_epi32(v); }
+
+    static I setI(int32_t v) { return _mm256_set1_epi32(v); }
+    static I loadI(const int32_t* p) {
+        return _mm256_load_si256(reinterpret_cast<const __m256i*>(p));
+    }
+    static void storeI(int32_t* p, I v) { _mm256_store_si256(reinterpret_cast<__m256i*>(p), v); }
+    static I addI(I a, I b) { return _mm256_add_epi32(a, b); }
+    static I andI(I a, I b) { return _mm256_and_si256(a, b); }
+    static I orI(I a, I b) { return _mm256_or_si256(a, b); }
+    static I shiftLeftI(I a, int n) { return _mm256_sll_epi32(a, _mm_cvtsi32_si128(n)); }
+    static I shiftRightI(I a, int n) { return _mm256_srl_epi32(a, _mm_cvtsi32_si128(n)); }
+    static int equalBitsI(I a, I b) { return _mm256_cmpeq_epi32_mask(a, b); }
+    static I selectI(MF m, I ifFalse, I ifTrue) {
+        return _mm256_mask_blend_epi32(m, ifFalse, ifTrue);
+    }
+    static I gather(const uint32_t* table, I index) {
+        return _mm256_i32gather_epi32(reinterpret_cast<const int*>(table), index, 4);
+    }
+
+    static L widenI(I v) { return _mm512_cvtepu32_epi64(v); }
+    static L setL(int64_t v) { return _mm512_set1_epi64(v); }
+    static L andL(L a, L b) { return _mm512_and_si512(a, b); }
+    static MD bitSetL(L h, int bit) {
+        return _mm512_test_epi64_mask(h, _mm512_set1_epi64(int64_t{1} << bit));
+    }
+    static MD equalL(L a, L b) { return _mm512_cmpeq_epi64_mask(a, b); }
+    static D flipSignD(D v, L h, int bit) {
+        const L flag = _mm512_and_si512(h, _mm512_set1_epi64(int64_t{1} << bit));
+        return _mm512_castsi512_pd(_mm512_xor_si512(
+            _mm512_castpd_si512(v), _mm512_sll_epi64(flag, _mm_cvtsi32_si128(63 - bit))));
+    }
+};
+
+}  // namespace rm

@@ -1,0 +1,194 @@
+#pragma once
+
+// The march of many rays at once, one ray per lane, written once for every set of lane operations
+// (see lane_ops_*.h). Each lane takes exactly the passes of the scalar march of its own ray: the
+// same points, field values, choices and steps. A lane whose ray ends takes the next ray at once.
+#include "noise/noise_objects.h"
+#include "render/march.h"
+#include "render/march_hit.h"
+#include "render/ray.h"
+#include "scene/far_limit.h"
+#include "scene/field_kernels.h"
+#include "scene/sculpture.h"
+#include "simd/ground_lanes.h"
+
+namespace rm {
+
+// Several independent groups of lanes keep the processor busy while one waits on its results.
+template <class V, int kGroups>
+struct MarchLanes {
+    static constexpr int kCount = V::kWidth * kGroups;
+    alignas(64) float ox[kCount];
+    alignas(64) float oy[kCount];
+    alignas(64) float oz[kCount];
+    alignas(64) float dx[kCount];
+    alignas(64) float dy[kCount];
+    alignas(64) float dz[kCount];
+    alignas(64) float t[kCount];
+    alignas(64) int32_t passes[kCount];
+    int ray[kCount];  // -1: the lane idles on a copy of its last ray
+    MarchHit result[kCount];
+
+    void start(int lane, const Ray& r, int index) {
+        ox[lane] = r.origin.x;
+        oy[lane] = r.origin.y;
+        oz[lane] = r.origin.z;
+        dx[lane] = r.direction.x;
+        dy[lane] = r.direction.y;
+        dz[lane] = r.direction.z;
+        t[lane] = 0.0f;
+        passes[lane] = 0;
+        ray[lane] = index;
+    }
+};
+
+// The lanes whose sculpture distance can matter: where its lower bound (sculptureLowerBound,
+// term for term) does not exceed a counting ground, or does not reach the far limit.
+template <class V>
+int sculptureNeededLanes(typename V::F qx, typename V::F qy, typename V::F qz, typename V::F g) {
+    using D = typename V::D;
+    const D six = V::setD(6.0);
+    const D ax = V::absD(V::subD(V::widen(qx), V::setD(1.0)));
+    const D ay = V::absD(V::addD(V::widen(qy), V::setD(1.0)));
+    const D az = V::absD(V::addD(V::widen(qz), V::setD(4.0)));
+    auto beyond = [&](D a) { return V::zeroUnlessD(V::gtD(a, six), V::subD(a, six)); };
+    const D bx = beyond(ax);
+    const D by = beyond(ay);
+    const D bz = beyond(az);
+    const D box = V::sqrtD(V::addD(V::addD(V::mulD(bx, bx), V::mulD(by, by)), V::mulD(bz, bz)));
+    const D slack = V::addD(V::addD(V::addD(V::addD(box, ax), ay), az), V::setD(64.0));
+    const D bound = V::subD(V::subD(box, V::setD(1.0)), V::mulD(slack, V::setD(0x1p-14)));
+    const D gd = V::widen(g);
+    const D far = V::setD(kFarLimit);
+    const int groundCounts = V::bitsD(V::andMD(V::gtD(gd, V::setD(0.0)), V::ltD(gd, far)));
+    const int beatenByGround = V::bitsD(V::gtD(bound, gd));
+    const int beyondFar = V::bitsD(V::geD(bound, far));
+    const int ruledOut = (groundCounts & beatenByGround) | (~groundCounts & beyondFar);
+    return ~ruledOut & ((1 << V::kWidth) - 1);
+}
+
+// One pass of the lanes from `first`; returns the lanes whose march ended, with their results
+// in l.result.
+template <class V, int kGroups>
+__attribute__((always_inline)) inline int marchPassLanes(MarchLanes<V, kGroups>& l,
+                                                         const PlaneHashes& hashes, int first,
+                                                         int liveLanes) {
+    using F = typename V::F;
+    constexpr int kWidth = V::kWidth;
+    const int live = liveLanes >> first & ((1 << kWidth) - 1);
+    const F far = V::setF(kFarLimit);
+    const F zero = V::setF(0.0f);
+    const F t = V::loadF(l.t + first);
+    const F px = V::addF(V::mulF(V::loadF(l.dx + first), t), V::loadF(l.ox + first));
+    const F py = V::addF(V::mulF(V::loadF(l.dy + first), t), V::loadF(l.oy + first));
+    const F pz = V::addF(V::mulF(V::loadF(l.dz + first), t), V::loadF(l.oz + first));
+    const F g = groundDistanceLanes<V>(hashes, px, py, pz);
+
+    // Frame points, term for term as sculptureFramePoint.
+    const float* r = kSculptureFrame.m;
+    const F qx = V::addF(
+        V::addF(V::addF(V::mulF(px, V::setF(r[0])), V::mulF(py, V::setF(r[4]))), V::setF(r[12])),
+        V::mulF(pz, V::setF(r[8])));
+    const F qy = V::addF(
+        V::addF(V::addF(V::mulF(px, V::setF(r[1])), V::mulF(py, V::setF(r[5]))), V::setF(r[13])),
+        V::mulF(pz, V::setF(r[9])));
+    const F qz = V::addF(V::addF(V::addF(V::setF(r[14] - 5.0f), V::mulF(px, V::setF(r[2]))),
+                                 V::mulF(py, V::setF(r[6]))),
+                         V::mulF(pz, V::setF(r[10])));
+
+    // The sculpture is evaluated only in lanes where its lower bound cannot rule it out.
+    const int need = sculptureNeededLanes<V>(qx, qy, qz, g) & live;
+    F s = far;
+    if (need != 0) {
+        alignas(64) float q[3][kWidth];
+        alignas(64) float sLanes[kWidth];
+        V::storeF(q[0], qx);
+        V::storeF(q[1], qy);
+        V::storeF(q[2], qz);
+        V::storeF(sLanes, far);
+        for (int lane = 0; lane < kWidth; ++lane) {
+            if (need >> lane & 1) {
+                sLanes[lane] = sculptureDistanceInFrameAvx2({q[0][lane], q[1][lane], q[2][lane]});
+            }
+        }
+        s = V::loadF(sLanes);
+    }
+
+    // Choose as the scalar pass does: the sculpture below the far limit, then a strictly
+    // positive ground that is nearer still.
+    const typename V::MF sWins = V::ltF(s, far);
+    F chosen = V::selectF(sWins, far, s);
+    typename V::I material = V::selectI(sWins, V::setI(0), V::setI(1));
+    const typename V::MF gWins = V::andMF(V::gtF(g, zero), V::ltF(g, chosen));
+    chosen = V::selectF(gWins, chosen, g);
+    material = V::selectI(gWins, material, V::setI(2));
+    const int hit = V::bitsF(V::ltF(chosen, V::setF(kHitThreshold)));
+
+    // Step in 64 bits and round once.
+    const F stepped =
+        V::narrow(V::addD(V::mulD(V::widen(chosen), V::setD(kStepScale)), V::widen(t)));
+    const int beyond = V::bitsF(V::geF(stepped, far));
+    V::storeF(l.t + first, stepped);
+    const typename V::I passes = V::addI(V::loadI(l.passes + first), V::setI(1));
+    V::storeI(l.passes + first, passes);
+    const int spent = V::equalBitsI(passes, V::setI(kMarchMaxSteps));
+    const int done = (hit | beyond | spent) & live;
+    if (done == 0) return 0;
+
+    alignas(64) int32_t materials[kWidth];
+    alignas(64) float before[kWidth];
+    V::storeI(materials, material);
+    V::storeF(before, t);
+    for (int lane = 0; lane < kWidth; ++lane) {
+        if (!(done >> lane & 1)) continue;
+        l.result[first + lane] =
+            (hit >> lane & 1) ? MarchHit{static_cast<Material>(materials[lane]), before[lane]}
+                              : MarchHit{Material::None, kFarLimit};
+    }
+    return done;
+}
+
+template <class V, int kGroups>
+void marchRaysLanes(const Ray* rays, int count, MarchHit* hits) {
+    if (count <= 0) return;
+    const PlaneHashes& hashes = *groundHashes;
+    MarchLanes<V, kGroups> l;
+    constexpr int kCount = MarchLanes<V, kGroups>::kCount;
+    int next = 0;
+    uint32_t live = 0;  // one bit per lane with a ray
+    for (int lane = 0; lane < kCount; ++lane) {
+        if (next < count) {
+            l.start(lane, rays[next], next);
+            ++next;
+            live |= 1u << lane;
+        } else {
+            l.start(lane, rays[0], -1);
+        }
+    }
+
+    while (live != 0) {
+        uint32_t done = 0;
+        for (int group = 0; group < kGroups; ++group) {
+            const int first = group * V::kWidth;
+            done |= static_cast<uint32_t>(
+                        marchPassLanes<V, kGroups>(l, hashes, first, static_cast<int>(live)))
+                    << first;
+        }
+        if (done == 0) continue;
+
+        // Record the rays that ended and start the next ones in their lanes.
+        for (int lane = 0; lane < kCount; ++lane) {
+            if (!(done >> lane & 1)) continue;
+            hits[l.ray[lane]] = l.result[lane];
+            if (next < count) {
+                l.start(lane, rays[next], next);
+                ++next;
+            } else {
+                l.ray[lane] = -1;
+                live &= ~(1u << lane);
+            }
+        }
+    }
+}
+
+}  // namespace rm

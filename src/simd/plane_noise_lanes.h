@@ -1,0 +1,68 @@
+#pragma once
+
+// Gradient noise of the plane z = 0 at one point per lane, written once for every set of lane
+// operations (see lane_ops_*.h). Each lane computes exactly what noisePlane computes.
+#include "noise/plane_hashes.h"
+
+namespace rm {
+
+template <class V>
+typename V::D fadeLanes(typename V::D t) {
+    const typename V::D a =
+        V::addD(V::mulD(V::subD(V::mulD(t, V::setD(6.0)), V::setD(15.0)), t), V::setD(10.0));
+    return V::mulD(a, V::mulD(V::mulD(t, t), t));
+}
+
+template <class V>
+struct GradientLanes {
+    typename V::D u;
+    typename V::D v;
+};
+
+// The components of one corner gradient: u = y where bit 3 of h is set, else x; v = y where bits
+// 2 and 3 are clear, x where h & 13 is 12, else z, which is +0 in this plane; bits 0 and 1 flip
+// their signs.
+template <class V>
+GradientLanes<V> gradientLanes(typename V::L h, typename V::D x, typename V::D y) {
+    const typename V::D u = V::selectD(V::bitSetL(h, 3), x, y);
+    const typename V::MD vIsY = V::equalL(V::andL(h, V::setL(12)), V::setL(0));
+    const typename V::MD vIsX = V::equalL(V::andL(h, V::setL(13)), V::setL(12));
+    const typename V::D v = V::selectD(vIsY, V::zeroUnlessD(vIsX, x), y);
+    return {V::flipSignD(u, h, 0), V::flipSignD(v, h, 1)};
+}
+
+template <class V>
+typename V::L cornerHashLanes(typename V::I corners, int shift) {
+    return V::widenI(V::andI(V::shiftRightI(corners, shift), V::setI(15)));
+}
+
+template <class V>
+typename V::D planeNoiseLanes(const PlaneHashes& hashes, typename V::D x, typename V::D y) {
+    using D = typename V::D;
+    // Compute noise cell coordinates and offsets. An out-of-range or NaN floor truncates to
+    // 0x80000000, whose cell is 0, as in the scalar code.
+    const D fx = V::floorD(x);
+    const D fy = V::floorD(y);
+    const typename V::I cx = V::andI(V::truncate(fx), V::setI(255));
+    const typename V::I cy = V::andI(V::truncate(fy), V::setI(255));
+    const typename V::I corners = V::gather(hashes.corners, V::orI(V::shiftLeftI(cx, 8), cy));
+    const D xf = V::subD(x, fx);
+    const D yf = V::subD(y, fy);
+    const D x1 = V::subD(xf, V::setD(1.0));
+    const D y1 = V::subD(yf, V::setD(1.0));
+    const D fu = fadeLanes<V>(xf);
+    const D fv = fadeLanes<V>(yf);
+
+    // Interpolate; the far value of each pair is never formed on its own.
+    const GradientLanes<V> c1 = gradientLanes<V>(cornerHashLanes<V>(corners, 0), xf, yf);
+    const GradientLanes<V> c2 = gradientLanes<V>(cornerHashLanes<V>(corners, 8), x1, yf);
+    const GradientLanes<V> c3 = gradientLanes<V>(cornerHashLanes<V>(corners, 16), xf, y1);
+    const GradientLanes<V> c4 = gradientLanes<V>(cornerHashLanes<V>(corners, 24), x1, y1);
+    const D g1 = V::addD(c1.u, c1.v);
+    const D l1 = V::addD(V::mulD(V::addD(V::subD(c2.u, g1), c2.v), fu), g1);
+    const D g3 = V::addD(c3.u, c3.v);
+    const D far = V::addD(V::mulD(V::addD(V::subD(c4.u, g3), c4.v), fu), V::subD(g3, l1));
+    return V::addD(V::mulD(far, fv), l1);
+}
+
+}  // namespace rm
