@@ -14,7 +14,7 @@ namespace {
 
 // The field as the scene defines it, on the three-dimensional noise with z = 0: 32-bit plane
 // and scales, 64-bit weights, narrowed after every term.
-float documentedGround(const PerlinNoise& table, Vec3 p) {
+float groundFromNoise(const PerlinNoise& table, Vec3 p) {
     const float cosine = -4.371139e-08f;  // the quarter turn's cosine; its sine is 1
     const float a = p.z - 15.0f;
     const float turnedX = a * cosine - p.x;
@@ -45,14 +45,14 @@ TEST(GroundDistanceTest, SumsThreeNoiseSamplesOfTheTurnedPlane) {
     for (int i = 0; i < 20000; ++i) {
         const float scale = i % 2 ? 1.0f : 0.01f;  // half of the points near the origin
         const Vec3 p = {horizontal(engine) * scale, height(engine), horizontal(engine) * scale};
-        const uint32_t expected = floatBits(documentedGround(table, p));
+        const uint32_t expected = floatBits(groundFromNoise(table, p));
         ASSERT_EQ(floatBits(groundDistance(table, p)), expected)
             << p.x << ", " << p.y << ", " << p.z;
         // The same field on the published ground noise.
         ASSERT_EQ(floatBits(groundDistance(p)), expected) << p.x << ", " << p.y << ", " << p.z;
     }
     EXPECT_EQ(floatBits(groundDistance(table, {0, 0, 0})),
-              floatBits(documentedGround(table, {0, 0, 0})));
+              floatBits(groundFromNoise(table, {0, 0, 0})));
 }
 
 TEST(GroundDistanceTest, DependsOnHeightOnlyThroughHeightPlus14) {
