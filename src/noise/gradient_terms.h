@@ -13,8 +13,7 @@ inline double fade(double t) {
 // The lattice cell of a floored coordinate; the lattice repeats every 256 cells. Floors outside
 // the 32-bit range never occur in the scene and map to cell 0.
 inline int32_t cellIndex(double floored) {
-    if (!(floored >= -2147483648.0 && floored < 2147483648.0))
-        return 0;
+    if (!(floored >= -2147483648.0 && floored < 2147483648.0)) return 0;
     return static_cast<int32_t>(floored) & 255;
 }
 
@@ -28,10 +27,8 @@ struct GradientTerms {
 inline GradientTerms gradientTerms(int32_t h, double x, double y, double z) {
     double u = (h & 8) ? y : x;
     double v = (h & 12) == 0 ? y : ((h & 13) == 12 ? x : z);
-    if (h & 1)
-        u = -u;
-    if (h & 2)
-        v = -v;
+    if (h & 1) u = -u;
+    if (h & 2) v = -v;
     return {u, v};
 }
 

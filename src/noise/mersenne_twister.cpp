@@ -38,8 +38,7 @@ MersenneTwister seedMersenneTwister(uint32_t seed) {
 }
 
 uint32_t next(MersenneTwister& engine) {
-    if (engine.index >= kStateSize)
-        twist(engine);
+    if (engine.index >= kStateSize) twist(engine);
     uint32_t y = engine.state[engine.index++];
     y ^= y >> 11;
     y ^= (y << 7) & 0x9d2c5680u;
@@ -62,8 +61,7 @@ uint32_t uniformBelow(MersenneTwister& engine, uint32_t n) {
 }
 
 void shuffle(int32_t* a, uint32_t n, MersenneTwister& engine) {
-    if (n < 2)
-        return;
+    if (n < 2) return;
     uint32_t i = 1;
     if (n % 2 == 0) {
         swapEntries(a, 1, uniformBelow(engine, 2));

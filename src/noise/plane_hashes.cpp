@@ -1,6 +1,8 @@
 #include "noise/plane_hashes.h"
 
+#include "math/simd_level.h"
 #include "noise/gradient_terms.h"
+#include "noise/octave_kernels.h"
 
 namespace rm {
 
@@ -26,6 +28,16 @@ double noisePlane(const PlaneHashes& hashes, double x, double y) {
 }
 
 double octaveNoisePlane(const PlaneHashes& hashes, int32_t octaves, double x, double y) {
+#if defined(RAYMARCH_HAVE_AVX2)
+    switch (simdLevel()) {
+        case SimdLevel::Avx512:
+            return octaveNoisePlaneAvx512(hashes, octaves, x, y);
+        case SimdLevel::Avx2:
+            return octaveNoisePlaneAvx2(hashes, octaves, x, y);
+        case SimdLevel::Scalar:
+            break;
+    }
+#endif
     return octaveSum(octaves, x, y,
                      [&](double px, double py) { return noisePlane(hashes, px, py); });
 }

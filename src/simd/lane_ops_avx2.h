@@ -29,6 +29,8 @@ struct LaneOpsAvx2 {
     static F selectF(MF m, F ifFalse, F ifTrue) { return _mm_blendv_ps(ifFalse, ifTrue, m); }
     static int bitsF(MF m) { return _mm_movemask_ps(m); }
 
+    static D loadD(const double* p) { return _mm256_load_pd(p); }
+    static void storeD(double* p, D v) { _mm256_store_pd(p, v); }
     static D setD(double v) { return _mm256_set1_pd(v); }
     static D addD(D a, D b) { return _mm256_add_pd(a, b); }
     static D subD(D a, D b) { return _mm256_sub_pd(a, b); }

@@ -30,6 +30,8 @@ struct LaneOpsAvx512 {
     static F selectF(MF m, F ifFalse, F ifTrue) { return _mm256_mask_blend_ps(m, ifFalse, ifTrue); }
     static int bitsF(MF m) { return m; }
 
+    static D loadD(const double* p) { return _mm512_load_pd(p); }
+    static void storeD(double* p, D v) { _mm512_store_pd(p, v); }
     static D setD(double v) { return _mm512_set1_pd(v); }
     static D addD(D a, D b) { return _mm512_add_pd(a, b); }
     static D subD(D a, D b) { return _mm512_sub_pd(a, b); }

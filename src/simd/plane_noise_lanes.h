@@ -37,7 +37,9 @@ typename V::L cornerHashLanes(typename V::I corners, int shift) {
 }
 
 template <class V>
-typename V::D planeNoiseLanes(const PlaneHashes& hashes, typename V::D x, typename V::D y) {
+__attribute__((always_inline)) inline typename V::D planeNoiseLanes(const PlaneHashes& hashes,
+                                                                    typename V::D x,
+                                                                    typename V::D y) {
     using D = typename V::D;
     // Compute noise cell coordinates and offsets. An out-of-range or NaN floor truncates to
     // 0x80000000, whose cell is 0, as in the scalar code.
