@@ -9,22 +9,21 @@ namespace rm {
 void buildPlaneHashes(const PerlinNoise& table, PlaneHashes& out) {
     const int32_t* p = table.perm;
     auto hash = [p](int32_t x, int32_t y) {
-        return static_cast<uint32_t>(p[p[p[x & 255] + (y & 255)]]);
+        return static_cast<uint32_t>(p[p[p[x & 255] + (y & 255)]] & 15);
     };
     for (int32_t x = 0; x < 256; ++x) {
         for (int32_t y = 0; y < 256; ++y) {
-            out.corners[x * 256 + y] =
-                hash(x, y) | hash(x + 1, y) << 8 | hash(x, y + 1) << 16 | hash(x + 1, y + 1) << 24;
+            out.corners[x * 256 + y] = static_cast<uint16_t>(
+                hash(x, y) | hash(x + 1, y) << 4 | hash(x, y + 1) << 8 | hash(x + 1, y + 1) << 12);
         }
     }
+    out.corners[256 * 256] = 0;
 }
 
 double noisePlane(const PlaneHashes& hashes, double x, double y) {
     const PlaneCell cell = planeCell(x, y);
-    const uint32_t c = hashes.corners[cell.x * 256 + cell.y];
-    return planeNoise(static_cast<int32_t>(c & 255), static_cast<int32_t>(c >> 8 & 255),
-                      static_cast<int32_t>(c >> 16 & 255), static_cast<int32_t>(c >> 24), cell.xf,
-                      cell.yf);
+    const int32_t c = hashes.corners[cell.x * 256 + cell.y];
+    return planeNoise(c & 15, c >> 4 & 15, c >> 8 & 15, c >> 12 & 15, cell.xf, cell.yf);
 }
 
 double octaveNoisePlane(const PlaneHashes& hashes, int32_t octaves, double x, double y) {

@@ -6,11 +6,13 @@
 
 namespace rm {
 
-// For the plane z = 0, the hashes of the four corners of every lattice cell (X, Y), packed one
-// byte each: corner (X, Y) in the low byte, then (X + 1, Y), (X, Y + 1), (X + 1, Y + 1). The same
-// values noise() looks up through three table reads per corner, found with one read.
+// For the plane z = 0, the gradient choices of the four corners of every lattice cell (X, Y):
+// the low four bits of each corner's hash (the only bits a gradient depends on), packed in one
+// 16-bit entry, corner (X, Y) lowest, then (X + 1, Y), (X, Y + 1), (X + 1, Y + 1). The same
+// values noise() looks up through three table reads per corner, found with one small read. One
+// spare entry at the end lets lanes read each entry as 32 bits.
 struct PlaneHashes {
-    uint32_t corners[256 * 256];
+    uint16_t corners[256 * 256 + 1];
 };
 
 void buildPlaneHashes(const PerlinNoise& table, PlaneHashes& out);

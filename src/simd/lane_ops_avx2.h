@@ -66,8 +66,10 @@ struct LaneOpsAvx2 {
         return _mm_castps_si128(
             _mm_blendv_ps(_mm_castsi128_ps(ifFalse), _mm_castsi128_ps(ifTrue), m));
     }
-    static I gather(const uint32_t* table, I index) {
-        return _mm_i32gather_epi32(reinterpret_cast<const int*>(table), index, 4);
+    // The 16-bit entries table[index] in the low halves of 32-bit lanes; the high halves hold
+    // whatever follows each entry.
+    static I gather(const uint16_t* table, I index) {
+        return _mm_i32gather_epi32(reinterpret_cast<const int*>(table), index, 2);
     }
 
     static L widenI(I v) { return _mm256_cvtepu32_epi64(v); }

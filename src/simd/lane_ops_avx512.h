@@ -68,8 +68,10 @@ struct LaneOpsAvx512 {
     static I selectI(MF m, I ifFalse, I ifTrue) {
         return _mm256_mask_blend_epi32(m, ifFalse, ifTrue);
     }
-    static I gather(const uint32_t* table, I index) {
-        return _mm256_i32gather_epi32(reinterpret_cast<const int*>(table), index, 4);
+    // The 16-bit entries table[index] in the low halves of 32-bit lanes; the high halves hold
+    // whatever follows each entry.
+    static I gather(const uint16_t* table, I index) {
+        return _mm256_i32gather_epi32(reinterpret_cast<const int*>(table), index, 2);
     }
 
     static L widenI(I v) { return _mm512_cvtepu32_epi64(v); }

@@ -57,9 +57,9 @@ __attribute__((always_inline)) inline typename V::D planeNoiseLanes(const PlaneH
 
     // Interpolate; the far value of each pair is never formed on its own.
     const GradientLanes<V> c1 = gradientLanes<V>(cornerHashLanes<V>(corners, 0), xf, yf);
-    const GradientLanes<V> c2 = gradientLanes<V>(cornerHashLanes<V>(corners, 8), x1, yf);
-    const GradientLanes<V> c3 = gradientLanes<V>(cornerHashLanes<V>(corners, 16), xf, y1);
-    const GradientLanes<V> c4 = gradientLanes<V>(cornerHashLanes<V>(corners, 24), x1, y1);
+    const GradientLanes<V> c2 = gradientLanes<V>(cornerHashLanes<V>(corners, 4), x1, yf);
+    const GradientLanes<V> c3 = gradientLanes<V>(cornerHashLanes<V>(corners, 8), xf, y1);
+    const GradientLanes<V> c4 = gradientLanes<V>(cornerHashLanes<V>(corners, 12), x1, y1);
     const D g1 = V::addD(c1.u, c1.v);
     const D l1 = V::addD(V::mulD(V::addD(V::subD(c2.u, g1), c2.v), fu), g1);
     const D g3 = V::addD(c3.u, c3.v);
