@@ -1,0 +1,160 @@
+// Every instruction-set path the processor supports against the plain scalar evaluation: the
+// fields, the octave noise, the lane march and whole rows of the image, bit for bit.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "app/camera.h"
+#include "app/render_row.h"
+#include "math/float_bits.h"
+#include "math/simd_level.h"
+#include "noise/noise_objects.h"
+#include "noise/plane_hashes.h"
+#include "render/march.h"
+#include "render/march_rays.h"
+#include "render/sky.h"
+#include "scene/ground.h"
+#include "scene/sculpture.h"
+#include "support/golden_rows.h"
+#include "support/seed_zero_noise.h"
+#include "support/sha256.h"
+
+namespace {
+
+using rm::SimdLevel;
+using rm::Vec3;
+
+// The fields evaluated one capsule and one noise table read at a time, whatever the level.
+struct PlainFields {
+    float sculpture(Vec3 p) const {
+        return rm::sculptureDistanceInFrameScalar(rm::sculptureFramePoint(p));
+    }
+    float ground(Vec3 p) const { return rm::groundDistance(*rm::groundNoise, p); }
+};
+
+// Points near the sculpture, around the terrain and far out, where the rays go.
+std::vector<Vec3> samplePoints(int count) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> near(-20.0f, 20.0f);
+    std::uniform_real_distribution<float> wide(-4000.0f, 4000.0f);
+    std::uniform_real_distribution<float> low(-40.0f, 30.0f);
+    std::vector<Vec3> points;
+    for (int i = 0; i < count; ++i) {
+        switch (i % 3) {
+            case 0:
+                points.push_back({near(random), near(random), near(random)});
+                break;
+            case 1:
+                points.push_back({wide(random), low(random), wide(random)});
+                break;
+            default:
+                points.push_back({wide(random), wide(random), wide(random)});
+                break;
+        }
+    }
+    return points;
+}
+
+class SimdPathTest : public testing::TestWithParam<SimdLevel> {
+protected:
+    void SetUp() override {
+        rmtest::publishSeedZeroNoise();
+        if (!rm::setSimdLevel(GetParam())) GTEST_SKIP() << "the processor lacks this path";
+    }
+    void TearDown() override { rm::setSimdLevel(SimdLevel::Scalar); }
+};
+
+TEST_P(SimdPathTest, FieldsMatchThePlainEvaluation) {
+    const PlainFields plain;
+    for (const Vec3& p : samplePoints(30000)) {
+        ASSERT_EQ(rm::floatBits(rm::sculptureDistance(p)), rm::floatBits(plain.sculpture(p)))
+            << p.x << " " << p.y << " " << p.z;
+        ASSERT_EQ(rm::floatBits(rm::groundDistance(p)), rm::floatBits(plain.ground(p)))
+            << p.x << " " << p.y << " " << p.z;
+    }
+    // A non-finite point keeps the scalar order of NaN replacements.
+    const float inf = INFINITY;
+    for (const Vec3& p : {Vec3{NAN, 0, 0}, Vec3{0, inf, 0}, Vec3{-inf, 1, 2}, Vec3{1e30f, 0, 0}}) {
+        EXPECT_EQ(rm::floatBits(rm::sculptureDistance(p)), rm::floatBits(plain.sculpture(p)));
+    }
+}
+
+TEST_P(SimdPathTest, OctaveNoiseMatchesTheSumOfOctaves) {
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> coordinate(-40.0, 40.0);
+    for (int i = 0; i < 20000; ++i) {
+        const double x = coordinate(random);
+        const double y = coordinate(random);
+        // Equal up to the sign of a zero sum, which no caller can tell apart.
+        ASSERT_EQ(rm::octaveNoisePlane(*rm::skyHashes, rm::skyNoise->octaves, x, y) + 0.0,
+                  rm::octaveNoise(*rm::skyNoise, x, y, 0.0) + 0.0);
+    }
+    for (int octaves : {0, 1, 3, 8, 9, 17}) {
+        EXPECT_EQ(rm::doubleBits(rm::octaveNoisePlane(*rm::skyHashes, octaves, 3.7, -1.2)),
+                  rm::doubleBits(rm::octaveNoise({rm::skyNoise->base, octaves}, 3.7, -1.2, 0.0)))
+            << octaves << " octaves";
+    }
+}
+
+TEST_P(SimdPathTest, SkyMatchesThePlainSky) {
+    std::mt19937 random(13);
+    std::uniform_real_distribution<float> component(-1.0f, 1.0f);
+    for (int i = 0; i < 5000; ++i) {
+        const Vec3 o = {component(random) * 50, component(random) * 50, component(random) * 50};
+        Vec3 d = {component(random), std::fabs(component(random)), component(random)};
+        const float k = 1.0f / std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+        d = {d.x * k, d.y * k, d.z * k};
+        const Vec3 fast = rm::skyColor(o, d);
+        const Vec3 plain = rm::skyColor(*rm::skyNoise, o, d);
+        ASSERT_EQ(rm::floatBits(fast.x), rm::floatBits(plain.x));
+    }
+}
+
+TEST_P(SimdPathTest, LaneMarchMatchesTheScalarMarch) {
+    // Rays from the eye, from points around the scene and from inside the sculpture, in numbers
+    // that leave lanes idle at the end.
+    std::mt19937 random(17);
+    std::uniform_real_distribution<float> component(-1.0f, 1.0f);
+    std::vector<rm::Ray> rays;
+    const std::vector<Vec3> origins = samplePoints(60);
+    for (int i = 0; i < 1237; ++i) {
+        Vec3 d = {component(random), component(random) * 0.5f, component(random)};
+        const float k = 1.0f / std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+        d = {d.x * k, d.y * k, d.z * k};
+        const Vec3 o = i % 4 == 0 ? Vec3{0.0f, 5.0f, 150.0f} : origins[i % origins.size()];
+        rays.push_back({o, d});
+    }
+    rays.push_back({{0.0f, 5.0f, 0.0f}, {1.0f, 0.0f, 0.0f}});  // inside capsule 0
+    std::vector<rm::MarchHit> hits(rays.size());
+    rm::marchRays(rays.data(), static_cast<int>(rays.size()), hits.data());
+    for (std::size_t i = 0; i < rays.size(); ++i) {
+        const rm::MarchHit expected = rm::march(PlainFields{}, rays[i].origin, rays[i].direction);
+        ASSERT_EQ(hits[i].material, expected.material) << "ray " << i;
+        ASSERT_EQ(rm::floatBits(hits[i].distance), rm::floatBits(expected.distance)) << "ray " << i;
+    }
+}
+
+TEST_P(SimdPathTest, RowsMatchTheExactImage) {
+    rmtest::GoldenImage golden;
+    ASSERT_TRUE(rmtest::loadGoldenImage(RAYMARCH_GOLDEN_ROWS, golden));
+    // Sky, ground, sculpture, the reflections of the sculpture in the ground and the top row.
+    static uint8_t row[rm::kRowBytes];
+    for (int y : {0, 211, 420, 512, 575, 700, 1023}) {
+        rm::renderRow(y, row);
+        EXPECT_EQ(rmtest::sha256Hex(row, sizeof row), golden.rowHashes[y]) << "row " << y;
+    }
+}
+
+std::string levelName(const testing::TestParamInfo<SimdLevel>& level) {
+    static const char* const kNames[] = {"Scalar", "Avx2", "Avx512"};
+    return kNames[static_cast<int>(level.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, SimdPathTest,
+                         testing::Values(SimdLevel::Scalar, SimdLevel::Avx2, SimdLevel::Avx512),
+                         levelName);
+
+}  // namespace
