@@ -6,24 +6,38 @@
 
 namespace rm {
 
+// The three sample cells of a ground evaluation, looked up; groundFromCells finishes it.
 template <class V>
-typename V::F groundDistanceLanes(const PlaneHashes& hashes, typename V::F x, typename V::F y,
-                                  typename V::F z) {
+struct GroundCellsLanes {
+    PlaneCellLanes<V> cells[3];
+};
+
+template <class V>
+__attribute__((always_inline)) inline GroundCellsLanes<V> groundCellsLanes(
+    const PlaneHashes& hashes, typename V::F x, typename V::F z) {
     using F = typename V::F;
     const F a = V::subF(z, V::setF(15.0f));
     const F c = V::setF(kGroundTurnCosine);
     const F turnedX = V::subF(V::mulF(a, c), x);
     const F turnedZ = V::addF(V::mulF(x, c), a);
-    typename V::D n[3];
+    GroundCellsLanes<V> out;
     for (int k = 0; k < 3; ++k) {
         const F s = V::setF(kGroundNoiseScales[k]);
-        n[k] = planeNoiseLanes<V>(hashes, V::widen(V::mulF(turnedZ, s)),
-                                  V::widen(V::mulF(turnedX, s)));
+        out.cells[k] =
+            planeCellLanes<V>(hashes, V::widen(V::mulF(turnedZ, s)), V::widen(V::mulF(turnedX, s)));
     }
+    return out;
+}
+
+template <class V>
+__attribute__((always_inline)) inline typename V::F groundFromCells(
+    const GroundCellsLanes<V>& cells, typename V::F y) {
+    using F = typename V::F;
     // Narrow after every term, as the scalar field does.
     F h = V::addF(y, V::setF(14.0f));
     for (int k = 0; k < 3; ++k) {
-        h = V::narrow(V::addD(V::widen(h), V::mulD(n[k], V::setD(kGroundNoiseAmplitudes[k]))));
+        const typename V::D n = planeNoiseInCell<V>(cells.cells[k]);
+        h = V::narrow(V::addD(V::widen(h), V::mulD(n, V::setD(kGroundNoiseAmplitudes[k]))));
     }
     return V::addF(h, V::setF(1.0f));
 }

@@ -67,22 +67,43 @@ int sculptureNeededLanes(typename V::F qx, typename V::F qy, typename V::F qz, t
     return ~ruledOut & ((1 << V::kWidth) - 1);
 }
 
-// One pass of the lanes from `first`; returns the lanes whose march ended, with their results
-// in l.result.
+// The start of a pass of the lanes from `first`: the points and their ground cells, looked up.
+template <class V>
+struct PassStart {
+    typename V::F t;
+    typename V::F px;
+    typename V::F py;
+    typename V::F pz;
+    GroundCellsLanes<V> ground;
+};
+
 template <class V, int kGroups>
-__attribute__((always_inline)) inline int marchPassLanes(MarchLanes<V, kGroups>& l,
-                                                         const PlaneHashes& hashes, int first,
-                                                         int liveLanes) {
+__attribute__((always_inline)) inline PassStart<V> startPassLanes(const MarchLanes<V, kGroups>& l,
+                                                                  const PlaneHashes& hashes,
+                                                                  int first) {
+    using F = typename V::F;
+    const F t = V::loadF(l.t + first);
+    const F px = V::addF(V::mulF(V::loadF(l.dx + first), t), V::loadF(l.ox + first));
+    const F py = V::addF(V::mulF(V::loadF(l.dy + first), t), V::loadF(l.oy + first));
+    const F pz = V::addF(V::mulF(V::loadF(l.dz + first), t), V::loadF(l.oz + first));
+    return {t, px, py, pz, groundCellsLanes<V>(hashes, px, pz)};
+}
+
+// The rest of the pass; returns the lanes whose march ended, with their results in l.result.
+template <class V, int kGroups>
+__attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>& l,
+                                                          const PassStart<V>& start, int first,
+                                                          int liveLanes) {
     using F = typename V::F;
     constexpr int kWidth = V::kWidth;
     const int live = liveLanes >> first & ((1 << kWidth) - 1);
     const F far = V::setF(kFarLimit);
     const F zero = V::setF(0.0f);
-    const F t = V::loadF(l.t + first);
-    const F px = V::addF(V::mulF(V::loadF(l.dx + first), t), V::loadF(l.ox + first));
-    const F py = V::addF(V::mulF(V::loadF(l.dy + first), t), V::loadF(l.oy + first));
-    const F pz = V::addF(V::mulF(V::loadF(l.dz + first), t), V::loadF(l.oz + first));
-    const F g = groundDistanceLanes<V>(hashes, px, py, pz);
+    const F t = start.t;
+    const F px = start.px;
+    const F py = start.py;
+    const F pz = start.pz;
+    const F g = groundFromCells<V>(start.ground, py);
 
     // Frame points, term for term as sculptureFramePoint.
     const float* r = kSculptureFrame.m;
@@ -167,11 +188,17 @@ void marchRaysLanes(const Ray* rays, int count, MarchHit* hits) {
     }
 
     while (live != 0) {
+        // All groups look their ground cells up before any interpolates, so the look-ups
+        // overlap.
+        PassStart<V> starts[kGroups];
+        for (int group = 0; group < kGroups; ++group) {
+            starts[group] = startPassLanes<V, kGroups>(l, hashes, group * V::kWidth);
+        }
         uint32_t done = 0;
         for (int group = 0; group < kGroups; ++group) {
             const int first = group * V::kWidth;
-            done |= static_cast<uint32_t>(
-                        marchPassLanes<V, kGroups>(l, hashes, first, static_cast<int>(live)))
+            done |= static_cast<uint32_t>(finishPassLanes<V, kGroups>(l, starts[group], first,
+                                                                      static_cast<int>(live)))
                     << first;
         }
         if (done == 0) continue;

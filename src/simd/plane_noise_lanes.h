@@ -36,35 +36,58 @@ typename V::L cornerHashLanes(typename V::I corners, int shift) {
     return V::widenI(V::andI(V::shiftRightI(corners, shift), V::setI(15)));
 }
 
+// A point's offsets in its lattice cell and the cell's corner gradient choices. Looking the
+// corners up is the slow step, so it is separate: callers start the look-ups of all their points
+// before they interpolate any.
 template <class V>
-__attribute__((always_inline)) inline typename V::D planeNoiseLanes(const PlaneHashes& hashes,
-                                                                    typename V::D x,
-                                                                    typename V::D y) {
-    using D = typename V::D;
+struct PlaneCellLanes {
+    typename V::D xf;
+    typename V::D yf;
+    typename V::I corners;
+};
+
+template <class V>
+__attribute__((always_inline)) inline PlaneCellLanes<V> planeCellLanes(const PlaneHashes& hashes,
+                                                                       typename V::D x,
+                                                                       typename V::D y) {
     // Compute noise cell coordinates and offsets. An out-of-range or NaN floor truncates to
     // 0x80000000, whose cell is 0, as in the scalar code.
-    const D fx = V::floorD(x);
-    const D fy = V::floorD(y);
+    const typename V::D fx = V::floorD(x);
+    const typename V::D fy = V::floorD(y);
     const typename V::I cx = V::andI(V::truncate(fx), V::setI(255));
     const typename V::I cy = V::andI(V::truncate(fy), V::setI(255));
-    const typename V::I corners = V::gather(hashes.corners, V::orI(V::shiftLeftI(cx, 8), cy));
-    const D xf = V::subD(x, fx);
-    const D yf = V::subD(y, fy);
+    return {V::subD(x, fx), V::subD(y, fy),
+            V::gather(hashes.corners, V::orI(V::shiftLeftI(cx, 8), cy))};
+}
+
+template <class V>
+__attribute__((always_inline)) inline typename V::D planeNoiseInCell(
+    const PlaneCellLanes<V>& cell) {
+    using D = typename V::D;
+    const D xf = cell.xf;
+    const D yf = cell.yf;
     const D x1 = V::subD(xf, V::setD(1.0));
     const D y1 = V::subD(yf, V::setD(1.0));
     const D fu = fadeLanes<V>(xf);
     const D fv = fadeLanes<V>(yf);
 
     // Interpolate; the far value of each pair is never formed on its own.
-    const GradientLanes<V> c1 = gradientLanes<V>(cornerHashLanes<V>(corners, 0), xf, yf);
-    const GradientLanes<V> c2 = gradientLanes<V>(cornerHashLanes<V>(corners, 4), x1, yf);
-    const GradientLanes<V> c3 = gradientLanes<V>(cornerHashLanes<V>(corners, 8), xf, y1);
-    const GradientLanes<V> c4 = gradientLanes<V>(cornerHashLanes<V>(corners, 12), x1, y1);
+    const GradientLanes<V> c1 = gradientLanes<V>(cornerHashLanes<V>(cell.corners, 0), xf, yf);
+    const GradientLanes<V> c2 = gradientLanes<V>(cornerHashLanes<V>(cell.corners, 4), x1, yf);
+    const GradientLanes<V> c3 = gradientLanes<V>(cornerHashLanes<V>(cell.corners, 8), xf, y1);
+    const GradientLanes<V> c4 = gradientLanes<V>(cornerHashLanes<V>(cell.corners, 12), x1, y1);
     const D g1 = V::addD(c1.u, c1.v);
     const D l1 = V::addD(V::mulD(V::addD(V::subD(c2.u, g1), c2.v), fu), g1);
     const D g3 = V::addD(c3.u, c3.v);
     const D far = V::addD(V::mulD(V::addD(V::subD(c4.u, g3), c4.v), fu), V::subD(g3, l1));
     return V::addD(V::mulD(far, fv), l1);
+}
+
+template <class V>
+__attribute__((always_inline)) inline typename V::D planeNoiseLanes(const PlaneHashes& hashes,
+                                                                    typename V::D x,
+                                                                    typename V::D y) {
+    return planeNoiseInCell<V>(planeCellLanes<V>(hashes, x, y));
 }
 
 }  // namespace rm
