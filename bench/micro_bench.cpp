@@ -2,11 +2,14 @@
 #include <benchmark/benchmark.h>
 
 #include "app/camera.h"
+#include "app/render_row.h"
 #include "app/shade_primary.h"
 #include "math/simd_level.h"
 #include "noise/noise_objects.h"
 #include "noise/perlin_noise.h"
+#include "noise/plane_hashes.h"
 #include "render/march.h"
+#include "render/march_rays.h"
 #include "render/normal.h"
 #include "render/scene_fields.h"
 #include "render/sky.h"
@@ -65,6 +68,24 @@ void BM_octaveNoise(benchmark::State& state) {
 }
 BENCHMARK(BM_octaveNoise);
 
+void BM_noisePlane(benchmark::State& state) {
+    int i = 0;
+    for (auto _ : state) {
+        const Vec3 p = samplePoint(i++ & 63);
+        benchmark::DoNotOptimize(rm::noisePlane(*rm::groundHashes, p.x * 0.01, p.z * 0.01));
+    }
+}
+BENCHMARK(BM_noisePlane);
+
+void BM_octaveNoisePlane(benchmark::State& state) {
+    int i = 0;
+    for (auto _ : state) {
+        const Vec3 p = samplePoint(i++ & 63);
+        benchmark::DoNotOptimize(rm::octaveNoisePlane(*rm::skyHashes, 8, p.x * 0.002, p.z * 0.001));
+    }
+}
+BENCHMARK(BM_octaveNoisePlane);
+
 // Primary rays that end in the sky, on the ground and on the sculpture.
 void marchPixel(benchmark::State& state, int x, int y) {
     const Vec3 d = pixelDirection(x, y);
@@ -84,6 +105,31 @@ void BM_marchSculpture(benchmark::State& state) {
 BENCHMARK(BM_marchSky);
 BENCHMARK(BM_marchGround);
 BENCHMARK(BM_marchSculpture);
+
+// A whole row of primary rays through the lane march, per ray; and a whole row of the image.
+void BM_marchRaysRow(benchmark::State& state) {
+    static rm::Ray rays[rm::kImageWidth];
+    static rm::MarchHit hits[rm::kImageWidth];
+    const rm::CameraRow row = rm::cameraRow(static_cast<int>(state.range(0)));
+    for (int x = 0; x < rm::kImageWidth; ++x) {
+        rays[x] = {rm::kCameraOrigin, rm::primaryDirection(row, x)};
+    }
+    for (auto _ : state) {
+        rm::marchRays(rays, rm::kImageWidth, hits);
+        benchmark::DoNotOptimize(hits);
+    }
+    state.SetItemsProcessed(state.iterations() * rm::kImageWidth);
+}
+BENCHMARK(BM_marchRaysRow)->Arg(300)->Arg(512)->Arg(900);
+
+void BM_renderRow(benchmark::State& state) {
+    static uint8_t out[rm::kRowBytes];
+    for (auto _ : state) {
+        rm::renderRow(static_cast<int>(state.range(0)), out);
+        benchmark::DoNotOptimize(out);
+    }
+}
+BENCHMARK(BM_renderRow)->Arg(512)->Unit(benchmark::kMillisecond);
 
 void BM_estimateNormalSculpture(benchmark::State& state) {
     for (auto _ : state) {
