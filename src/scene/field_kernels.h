@@ -5,10 +5,12 @@
 
 namespace rm {
 
-// The distance fields with AVX2: the same bits as the scalar code, chosen at run time.
+// The distance fields with AVX2 and AVX-512: the same bits as the scalar code, chosen at run
+// time.
 #if defined(RAYMARCH_HAVE_AVX2)
 float groundDistanceAvx2(const PlaneHashes& hashes, Vec3 p);
 float sculptureDistanceInFrameAvx2(Vec3 q);
+float sculptureDistanceInFrameAvx512(Vec3 q);
 #endif
 
 }  // namespace rm

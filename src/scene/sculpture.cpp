@@ -38,7 +38,14 @@ float sculptureDistance(Vec3 p) {
 
 float sculptureDistanceInFrame(Vec3 q) {
 #if defined(RAYMARCH_HAVE_AVX2)
-    if (simdLevel() != SimdLevel::Scalar) return sculptureDistanceInFrameAvx2(q);
+    switch (simdLevel()) {
+        case SimdLevel::Avx512:
+            return sculptureDistanceInFrameAvx512(q);
+        case SimdLevel::Avx2:
+            return sculptureDistanceInFrameAvx2(q);
+        case SimdLevel::Scalar:
+            break;
+    }
 #endif
     return sculptureDistanceInFrameScalar(q);
 }

@@ -6,10 +6,15 @@
 #include <immintrin.h>
 #include <stdint.h>
 
+#include "math/vec3.h"
+#include "scene/field_kernels.h"
+
 namespace rm {
 
 struct LaneOpsAvx512 {
     static constexpr int kWidth = 8;
+    // The sculpture at one frame point, with the capsules as lanes of this instruction set.
+    static float sculpture(Vec3 q) { return sculptureDistanceInFrameAvx512(q); }
     using F = __m256;
     using D = __m512d;
     using I = __m256i;

@@ -129,7 +129,7 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
         V::storeF(sLanes, far);
         for (int lane = 0; lane < kWidth; ++lane) {
             if (need >> lane & 1) {
-                sLanes[lane] = sculptureDistanceInFrameAvx2({q[0][lane], q[1][lane], q[2][lane]});
+                sLanes[lane] = V::sculpture({q[0][lane], q[1][lane], q[2][lane]});
             }
         }
         s = V::loadF(sLanes);
