@@ -22,9 +22,8 @@ struct SceneFields {
         const float g = groundDistance(p);
         const bool groundCounts = g > 0.0f && g < kFarLimit;
         const Vec3 q = sculptureFramePoint(p);
-        const double bound = sculptureLowerBound(q);
         PassChoice choice = {kFarLimit, Material::None};
-        if (groundCounts ? !(bound > double{g}) : !(bound >= double{kFarLimit})) {
+        if (!sculptureBeyond(q, groundCounts ? double{g} : double{kFarLimit})) {
             const float s = sculptureDistanceInFrame(q);
             if (s < choice.distance) choice = {s, Material::Sculpture};
         }

@@ -40,7 +40,6 @@ struct LaneOpsAvx2 {
     static D addD(D a, D b) { return _mm256_add_pd(a, b); }
     static D subD(D a, D b) { return _mm256_sub_pd(a, b); }
     static D mulD(D a, D b) { return _mm256_mul_pd(a, b); }
-    static D sqrtD(D a) { return _mm256_sqrt_pd(a); }
     static D floorD(D a) { return _mm256_floor_pd(a); }
     static D absD(D a) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), a); }
     static MD gtD(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }

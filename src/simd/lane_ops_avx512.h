@@ -41,7 +41,6 @@ struct LaneOpsAvx512 {
     static D addD(D a, D b) { return _mm512_add_pd(a, b); }
     static D subD(D a, D b) { return _mm512_sub_pd(a, b); }
     static D mulD(D a, D b) { return _mm512_mul_pd(a, b); }
-    static D sqrtD(D a) { return _mm512_sqrt_pd(a); }
     static D floorD(D a) {
         return _mm512_roundscale_pd(a, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
     }

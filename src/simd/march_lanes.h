@@ -42,8 +42,8 @@ struct MarchLanes {
     }
 };
 
-// The lanes whose sculpture distance can matter: where its lower bound (sculptureLowerBound,
-// term for term) does not exceed a counting ground, or does not reach the far limit.
+// The lanes whose sculpture distance can matter: where sculptureBeyond (term for term) cannot
+// rule it out against a counting ground, or else against the far limit.
 template <class V>
 int sculptureNeededLanes(typename V::F qx, typename V::F qy, typename V::F qz, typename V::F g) {
     using D = typename V::D;
@@ -52,19 +52,17 @@ int sculptureNeededLanes(typename V::F qx, typename V::F qy, typename V::F qz, t
     const D ay = V::absD(V::addD(V::widen(qy), V::setD(1.0)));
     const D az = V::absD(V::addD(V::widen(qz), V::setD(4.0)));
     auto beyond = [&](D a) { return V::zeroUnlessD(V::gtD(a, six), V::subD(a, six)); };
-    const D bx = beyond(ax);
-    const D by = beyond(ay);
-    const D bz = beyond(az);
-    const D box = V::sqrtD(V::addD(V::addD(V::mulD(bx, bx), V::mulD(by, by)), V::mulD(bz, bz)));
-    const D slack = V::addD(V::addD(V::addD(V::addD(box, ax), ay), az), V::setD(64.0));
-    const D bound = V::subD(V::subD(box, V::setD(1.0)), V::mulD(slack, V::setD(0x1p-14)));
+    const D dx = beyond(ax);
+    const D dy = beyond(ay);
+    const D dz = beyond(az);
     const D gd = V::widen(g);
     const D far = V::setD(kFarLimit);
-    const int groundCounts = V::bitsD(V::andMD(V::gtD(gd, V::setD(0.0)), V::ltD(gd, far)));
-    const int beatenByGround = V::bitsD(V::gtD(bound, gd));
-    const int beyondFar = V::bitsD(V::geD(bound, far));
-    const int ruledOut = (groundCounts & beatenByGround) | (~groundCounts & beyondFar);
-    return ~ruledOut & ((1 << V::kWidth) - 1);
+    const D limit = V::selectD(V::andMD(V::gtD(gd, V::setD(0.0)), V::ltD(gd, far)), far, gd);
+    const D reach =
+        V::addD(V::addD(limit, V::setD(1.0)),
+                V::mulD(V::addD(V::addD(V::addD(ax, ay), az), V::setD(64.0)), V::setD(0x1p-13)));
+    const D boxSquared = V::addD(V::addD(V::mulD(dx, dx), V::mulD(dy, dy)), V::mulD(dz, dz));
+    return ~V::bitsD(V::gtD(boxSquared, V::mulD(reach, reach))) & ((1 << V::kWidth) - 1);
 }
 
 // The start of a pass of the lanes from `first`: the points and their ground cells, looked up.
