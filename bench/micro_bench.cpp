@@ -32,9 +32,7 @@ Vec3 samplePoint(int i) {
     return {f * 3.7f - 110.0f, f * 0.9f - 12.0f, 140.0f - f * 9.3f};
 }
 
-Vec3 pixelDirection(int x, int y) {
-    return rm::primaryDirection(rm::cameraRow(y), x);
-}
+Vec3 pixelDirection(int x, int y) { return rm::primaryDirection(rm::cameraRow(y), x); }
 
 void BM_sculptureDistance(benchmark::State& state) {
     int i = 0;
@@ -93,15 +91,9 @@ void marchPixel(benchmark::State& state, int x, int y) {
         benchmark::DoNotOptimize(rm::march(rm::SceneFields{}, rm::kCameraOrigin, d));
     }
 }
-void BM_marchSky(benchmark::State& state) {
-    marchPixel(state, 100, 1000);
-}
-void BM_marchGround(benchmark::State& state) {
-    marchPixel(state, 100, 100);
-}
-void BM_marchSculpture(benchmark::State& state) {
-    marchPixel(state, 640, 512);
-}
+void BM_marchSky(benchmark::State& state) { marchPixel(state, 100, 1000); }
+void BM_marchGround(benchmark::State& state) { marchPixel(state, 100, 100); }
+void BM_marchSculpture(benchmark::State& state) { marchPixel(state, 640, 512); }
 BENCHMARK(BM_marchSky);
 BENCHMARK(BM_marchGround);
 BENCHMARK(BM_marchSculpture);

@@ -51,8 +51,7 @@ Reference reference(float x, long double l) {
     const long double slack = l * kReferenceSlack;
     const float below = static_cast<float>(l - slack);
     const float above = static_cast<float>(l + slack);
-    if (below == above)
-        return {static_cast<float>(l), false, 0.0};
+    if (below == above) return {static_cast<float>(l), false, 0.0};
     const Quad m = (Quad(below) + Quad(above)) / 2;  // exact: a 25-bit number
     const Quad w = 1 - Quad(x);
     const Quad gap = w - oneMinusCosine(m);
@@ -118,16 +117,14 @@ void checkOne(uint32_t bits, Tally& t) {
     }
     if (rm::floatBits(acosf(x)) != rm::floatBits(want.value)) {
         ++t.differFromLibrary;
-        if (x > kSunCosine)
-            ++t.differFromLibrarySun;
+        if (x > kSunCosine) ++t.differFromLibrarySun;
     }
 }
 
 void worker(std::atomic<uint64_t>& next, Tally& t) {
     for (;;) {
         const uint64_t start = next.fetch_add(kBlock);
-        if (start >= kInputCount)
-            return;
+        if (start >= kInputCount) return;
         const uint64_t end = std::min(start + kBlock, kInputCount);
         for (uint64_t i = start; i < end; ++i)
             checkOne(inputBits(i), t);

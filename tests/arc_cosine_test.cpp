@@ -37,8 +37,7 @@ float referenceArcCosine(float x) {
     const long double slack = l * 0x1p-56L;
     const float below = static_cast<float>(l - slack);
     const float above = static_cast<float>(l + slack);
-    if (below == above)
-        return below;
+    if (below == above) return below;
     const Quad m = (Quad(below) + Quad(above)) / 2;
     return 1 - Quad(x) > oneMinusCosine(m) ? above : below;
 }
@@ -46,8 +45,7 @@ float referenceArcCosine(float x) {
 bool approximationWithinBound(float x) {
     const long double l = acosl(static_cast<long double>(x));
     const long double r = rm::arcCosineApproximation(x);
-    if (l == 0.0L)
-        return r == 0.0L;
+    if (l == 0.0L) return r == 0.0L;
     return fabsl(r - l) < l * rm::kArcCosineRelativeError;
 }
 
@@ -70,8 +68,7 @@ int64_t checkPatterns(uint32_t first, uint32_t last, uint32_t stride) {
 class ArcCosineReferenceTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (LDBL_MANT_DIG < 64)
-            GTEST_SKIP() << "needs a long double wider than double";
+        if (LDBL_MANT_DIG < 64) GTEST_SKIP() << "needs a long double wider than double";
     }
 };
 

@@ -33,7 +33,8 @@ rmtest::GoldenImage* ExecutableTest::golden_ = nullptr;
 TEST_F(ExecutableTest, WritesTheExactImage) {
     ASSERT_EQ(run_->out.size(), kFileSize);
     EXPECT_EQ(rmtest::sha256Hex(run_->out.data(), run_->out.size()), golden_->fileHash);
-    const std::string header("\x00\x00\x02\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x05\x00\x04\x18\x00", 18);
+    const std::string header(
+        "\x00\x00\x02\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x05\x00\x04\x18\x00", 18);
     EXPECT_EQ(run_->out.substr(0, 18), header);
     // On a mismatch, name the first row that parts from the exact image.
     for (int y = 0; y < 1024; ++y) {

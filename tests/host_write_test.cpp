@@ -57,9 +57,7 @@ private:
 };
 
 std::atomic<int> interruptions{0};
-void countInterruption(int) {
-    interruptions.fetch_add(1);
-}
+void countInterruption(int) { interruptions.fetch_add(1); }
 
 // hostWrite of the whole buffer on a thread of its own, which then closes the descriptor so that
 // the reader sees the end.

@@ -48,9 +48,7 @@ struct ScriptedFields {
 };
 
 // The travelled distance after a step of half the chosen distance, in 64 bits rounded once.
-float stepped(float t, float chosen) {
-    return static_cast<float>(double{chosen} * 0.5 + t);
-}
+float stepped(float t, float chosen) { return static_cast<float>(double{chosen} * 0.5 + t); }
 
 constexpr Vec3 kOrigin = {1.0f, 2.0f, 3.0f};
 constexpr Vec3 kDown = {0.0f, -1.0f, 0.0f};

@@ -36,12 +36,8 @@ Terms cornerTerms(int32_t hash, double x, double y, double z) {
     return {g.uSign * c[g.uAxis], g.vSign * c[g.vAxis]};
 }
 
-double fade(double t) {
-    return ((t * 6.0 - 15.0) * t + 10.0) * ((t * t) * t);
-}
-double lerp(double t, double a, double b) {
-    return (b - a) * t + a;
-}
+double fade(double t) { return ((t * 6.0 - 15.0) * t + 10.0) * ((t * t) * t); }
+double lerp(double t, double a, double b) { return (b - a) * t + a; }
 
 // The cell of a point: its eight corner terms and its three fade weights.
 struct Cell {

@@ -21,10 +21,8 @@ constexpr Vec3 kPoint = {1.0f, 2.0f, 3.0f};
 
 // Which sample around kPoint q is: 0 and 1 along +x and -x, 2 and 3 along y, 4 and 5 along z.
 int sampleIndex(Vec3 q) {
-    if (q.x != kPoint.x)
-        return q.x > kPoint.x ? 0 : 1;
-    if (q.y != kPoint.y)
-        return q.y > kPoint.y ? 2 : 3;
+    if (q.x != kPoint.x) return q.x > kPoint.x ? 0 : 1;
+    if (q.y != kPoint.y) return q.y > kPoint.y ? 2 : 3;
     return q.z > kPoint.z ? 4 : 5;
 }
 
@@ -108,9 +106,7 @@ TEST(EstimateNormalTest, SkippingBothFieldsGivesNaNWithoutEvaluatingEither) {
     EXPECT_EQ(fields.calls, "");
 }
 
-float length(Vec3 v) {
-    return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-}
+float length(Vec3 v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
 
 void expectNear(Vec3 actual, Vec3 expected, float tolerance) {
     EXPECT_NEAR(actual.x, expected.x, tolerance);

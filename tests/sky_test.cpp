@@ -29,9 +29,7 @@ float cloudBase(const OctaveNoise& clouds, Vec3 o, Vec3 d) {
     return (1.0f - c) * 0.3f + c * 0.8f;
 }
 
-float sunCosine(Vec3 d) {
-    return (d.x * kSun.x + d.y * kSun.y) + d.z * kSun.z;
-}
+float sunCosine(Vec3 d) { return (d.x * kSun.x + d.y * kSun.y) + d.z * kSun.z; }
 
 void expectGrey(Vec3 colour, uint32_t bits) {
     EXPECT_EQ(floatBits(colour.x), bits);

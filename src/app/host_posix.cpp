@@ -10,20 +10,16 @@ int hostWrite(int32_t descriptor, const void* bytes, int32_t length) {
     while (length > 0) {
         const ssize_t written = write(descriptor, next, static_cast<size_t>(length));
         if (written < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             return errno;
         }
-        if (written == 0)
-            return EIO;
+        if (written == 0) return EIO;
         next += written;
         length -= static_cast<int32_t>(written);
     }
     return 0;
 }
 
-void hostExit(int32_t status) {
-    _exit(status);
-}
+void hostExit(int32_t status) { _exit(status); }
 
 }  // namespace rm

@@ -17,21 +17,16 @@ int hostWrite(int32_t descriptor, const void* bytes, int32_t length) {
         __wasi_size_t written = 0;
         const __wasi_errno_t error =
             __wasi_fd_write(static_cast<__wasi_fd_t>(descriptor), &piece, 1, &written);
-        if (error == __WASI_ERRNO_INTR)
-            continue;
-        if (error != __WASI_ERRNO_SUCCESS)
-            return error;
+        if (error == __WASI_ERRNO_INTR) continue;
+        if (error != __WASI_ERRNO_SUCCESS) return error;
         // Neither progress nor an error: give up rather than loop for ever.
-        if (written == 0)
-            return EIO;
+        if (written == 0) return EIO;
         next += written;
         length -= static_cast<int32_t>(written);
     }
     return 0;
 }
 
-void hostExit(int32_t status) {
-    __wasi_proc_exit(static_cast<__wasi_exitcode_t>(status));
-}
+void hostExit(int32_t status) { __wasi_proc_exit(static_cast<__wasi_exitcode_t>(status)); }
 
 }  // namespace rm

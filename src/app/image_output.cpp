@@ -8,8 +8,7 @@ namespace rm {
 
 void writeImageBytes(const void* bytes, int32_t length) {
     const int error = hostWrite(1, bytes, length);
-    if (error == 0)
-        return;
+    if (error == 0) return;
     char message[256] = "raymarch: write error: ";
     strncat(message, strerror(error), sizeof message - strlen(message) - 2);
     strcat(message, "\n");
@@ -17,8 +16,6 @@ void writeImageBytes(const void* bytes, int32_t length) {
     hostExit(1);
 }
 
-void writeProgress(const char* text, int32_t length) {
-    hostWrite(2, text, length);
-}
+void writeProgress(const char* text, int32_t length) { hostWrite(2, text, length); }
 
 }  // namespace rm

@@ -52,8 +52,7 @@ void renderRow(int y, uint8_t* out) {
     for (int x = 0; x < kImageWidth; ++x) {
         const MarchHit hit = w.primaryHits[x];
         w.firstChain[x] = -1;
-        if (hit.distance > kSkyThreshold)
-            continue;
+        if (hit.distance > kSkyThreshold) continue;
         const PrimaryRays& spawned = w.spawned[x] =
             primaryReflections(w.primary[x].direction, hit.material, hit.distance);
         w.firstChain[x] = chainCount;

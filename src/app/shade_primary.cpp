@@ -90,8 +90,7 @@ PixelBytes groundBytes(Vec3 u1, Vec3 u2, float k) {
 
 PixelBytes shadePrimary(Vec3 d) {
     const MarchHit hit = march(SceneFields{}, kCameraOrigin, d);
-    if (hit.distance > kSkyThreshold)
-        return skyBytes(skyColor(kCameraOrigin, d));
+    if (hit.distance > kSkyThreshold) return skyBytes(skyColor(kCameraOrigin, d));
     const PrimaryRays rays = primaryReflections(d, hit.material, hit.distance);
     Vec3 colours[4];
     for (int i = 0; i < rays.count; ++i) {

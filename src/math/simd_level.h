@@ -15,8 +15,6 @@ namespace detail {
 extern SimdLevel gSimdLevel;
 }
 
-inline SimdLevel simdLevel() {
-    return detail::gSimdLevel;
-}
+inline SimdLevel simdLevel() { return detail::gSimdLevel; }
 
 }  // namespace rm

@@ -6,9 +6,7 @@ namespace rm {
 
 // Building blocks of the gradient noise, shared by its evaluations.
 
-inline double fade(double t) {
-    return ((t * 6.0 - 15.0) * t + 10.0) * ((t * t) * t);
-}
+inline double fade(double t) { return ((t * 6.0 - 15.0) * t + 10.0) * ((t * t) * t); }
 
 // The lattice cell of a floored coordinate; the lattice repeats every 256 cells. Floors outside
 // the 32-bit range never occur in the scene and map to cell 0.

@@ -27,8 +27,6 @@ float groundDistanceAvx2(const PlaneHashes& hashes, Vec3 p) {
     return groundFromSamples(p.y, n[0], n[1], n[2]);
 }
 
-float sculptureDistanceInFrameAvx2(Vec3 q) {
-    return sculptureDistanceCapsuleLanes<WideAvx2>(q);
-}
+float sculptureDistanceInFrameAvx2(Vec3 q) { return sculptureDistanceCapsuleLanes<WideAvx2>(q); }
 
 }  // namespace rm

@@ -22,9 +22,7 @@ float groundOn(const Table& table, Vec3 p) {
 
 }  // namespace
 
-float groundDistance(const PerlinNoise& table, Vec3 p) {
-    return groundOn(table, p);
-}
+float groundDistance(const PerlinNoise& table, Vec3 p) { return groundOn(table, p); }
 
 float groundDistance(Vec3 p) {
 #if defined(RAYMARCH_HAVE_AVX2)

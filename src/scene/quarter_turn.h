@@ -15,11 +15,7 @@ constexpr float kQuarterTurnCosine = floatFromBits(0xb33bbd2e);  // -4.371139e-0
 constexpr float kQuarterTurnSine = 1.0f;
 
 // Cosine and sine of 0 or 1 quarter turns, the only counts the scene uses.
-constexpr float quarterTurnCosine(int32_t turns) {
-    return turns == 0 ? 1.0f : kQuarterTurnCosine;
-}
-constexpr float quarterTurnSine(int32_t turns) {
-    return turns == 0 ? 0.0f : kQuarterTurnSine;
-}
+constexpr float quarterTurnCosine(int32_t turns) { return turns == 0 ? 1.0f : kQuarterTurnCosine; }
+constexpr float quarterTurnSine(int32_t turns) { return turns == 0 ? 0.0f : kQuarterTurnSine; }
 
 }  // namespace rm

@@ -32,9 +32,7 @@ Vec3 sculptureFramePoint(Vec3 p) {
             (((r[14] - 5.0f) + p.x * r[2]) + p.y * r[6]) + p.z * r[10]};
 }
 
-float sculptureDistance(Vec3 p) {
-    return sculptureDistanceInFrame(sculptureFramePoint(p));
-}
+float sculptureDistance(Vec3 p) { return sculptureDistanceInFrame(sculptureFramePoint(p)); }
 
 float sculptureDistanceInFrame(Vec3 q) {
 #if defined(RAYMARCH_HAVE_AVX2)

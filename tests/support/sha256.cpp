@@ -55,20 +55,25 @@ std::string sha256Hex(const void* data, std::size_t size) {
                                       0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
     const auto* bytes = static_cast<const unsigned char*>(data);
     std::size_t full = size / 64;
-    for (std::size_t i = 0; i < full; ++i) compress(h, bytes + 64 * i);
+    for (std::size_t i = 0; i < full; ++i)
+        compress(h, bytes + 64 * i);
 
     // Pad the tail with 0x80, zeros and the bit length, big-endian.
     std::vector<unsigned char> tail(bytes + 64 * full, bytes + size);
     tail.push_back(0x80);
-    while (tail.size() % 64 != 56) tail.push_back(0);
+    while (tail.size() % 64 != 56)
+        tail.push_back(0);
     const std::uint64_t bits = std::uint64_t{size} * 8;
-    for (int i = 7; i >= 0; --i) tail.push_back(static_cast<unsigned char>(bits >> (8 * i)));
-    for (std::size_t i = 0; i < tail.size(); i += 64) compress(h, tail.data() + i);
+    for (int i = 7; i >= 0; --i)
+        tail.push_back(static_cast<unsigned char>(bits >> (8 * i)));
+    for (std::size_t i = 0; i < tail.size(); i += 64)
+        compress(h, tail.data() + i);
 
     static const char* kHex = "0123456789abcdef";
     std::string out;
     for (std::uint32_t word : h) {
-        for (int i = 28; i >= 0; i -= 4) out.push_back(kHex[(word >> i) & 0xf]);
+        for (int i = 28; i >= 0; i -= 4)
+            out.push_back(kHex[(word >> i) & 0xf]);
     }
     return out;
 }
