@@ -1,9 +1,9 @@
 #include "render/march_rays.h"
 
 #include "math/simd_level.h"
-#include "render/march.h"
 #include "render/march_rays_kernels.h"
-#include "render/scene_fields.h"
+#include "simd/lane_ops_scalar.h"
+#include "simd/march_lanes.h"
 
 namespace rm {
 
@@ -20,8 +20,8 @@ void marchRays(const Ray* rays, int count, MarchHit* hits) {
             break;
     }
 #endif
-    for (int i = 0; i < count; ++i)
-        hits[i] = march(SceneFields{}, rays[i].origin, rays[i].direction);
+    // Without vector lanes, several single rays are still marched side by side.
+    marchRaysLanes<LaneOpsScalar, 4>(rays, count, hits);
 }
 
 }  // namespace rm

@@ -1,0 +1,79 @@
+#pragma once
+
+// One lane in plain scalar code, for processors without the vector paths: the lane march then
+// interleaves several single rays, whose passes overlap in the processor.
+#include <stdint.h>
+
+#include "math/vec3.h"
+#include "scene/sculpture.h"
+
+namespace rm {
+
+struct LaneOpsScalar {
+    static constexpr int kWidth = 1;
+    using F = float;
+    using D = double;
+    using I = int32_t;
+    using L = int64_t;
+    using MF = bool;
+    using MD = bool;
+
+    static float sculpture(Vec3 q) { return sculptureDistanceInFrameScalar(q); }
+
+    static F setF(float v) { return v; }
+    static F loadF(const float* p) { return *p; }
+    static void storeF(float* p, F v) { *p = v; }
+    static F addF(F a, F b) { return a + b; }
+    static F subF(F a, F b) { return a - b; }
+    static F mulF(F a, F b) { return a * b; }
+    static MF ltF(F a, F b) { return a < b; }
+    static MF gtF(F a, F b) { return a > b; }
+    static MF geF(F a, F b) { return a >= b; }
+    static MF andMF(MF a, MF b) { return a && b; }
+    static F selectF(MF m, F ifFalse, F ifTrue) { return m ? ifTrue : ifFalse; }
+    static int bitsF(MF m) { return m ? 1 : 0; }
+
+    static D loadD(const double* p) { return *p; }
+    static void storeD(double* p, D v) { *p = v; }
+    static D setD(double v) { return v; }
+    static D addD(D a, D b) { return a + b; }
+    static D subD(D a, D b) { return a - b; }
+    static D mulD(D a, D b) { return a * b; }
+    static D floorD(D a) { return __builtin_floor(a); }
+    static D absD(D a) { return __builtin_fabs(a); }
+    static MD gtD(D a, D b) { return a > b; }
+    static MD ltD(D a, D b) { return a < b; }
+    static MD geD(D a, D b) { return a >= b; }
+    static MD andMD(MD a, MD b) { return a && b; }
+    static D selectD(MD m, D ifFalse, D ifTrue) { return m ? ifTrue : ifFalse; }
+    static D zeroUnlessD(MD m, D v) { return m ? v : 0.0; }
+    static int bitsD(MD m) { return m ? 1 : 0; }
+
+    static D widen(F v) { return v; }
+    static F narrow(D v) { return static_cast<float>(v); }
+    // Truncation of integral values; out of range or NaN gives 0x80000000, as the vector paths do.
+    static I truncate(D v) {
+        return v >= -2147483648.0 && v < 2147483648.0 ? static_cast<int32_t>(v) : INT32_MIN;
+    }
+
+    static I setI(int32_t v) { return v; }
+    static I loadI(const int32_t* p) { return *p; }
+    static void storeI(int32_t* p, I v) { *p = v; }
+    static I addI(I a, I b) { return a + b; }
+    static I andI(I a, I b) { return a & b; }
+    static I orI(I a, I b) { return a | b; }
+    static I shiftLeftI(I a, int n) { return static_cast<int32_t>(static_cast<uint32_t>(a) << n); }
+    static I shiftRightI(I a, int n) { return static_cast<int32_t>(static_cast<uint32_t>(a) >> n); }
+    static int equalBitsI(I a, I b) { return a == b ? 1 : 0; }
+    static I selectI(MF m, I ifFalse, I ifTrue) { return m ? ifTrue : ifFalse; }
+    static I gather(const uint16_t* table, I index) { return table[index]; }
+
+    static L widenI(I v) { return static_cast<int64_t>(static_cast<uint32_t>(v)); }
+    static L setL(int64_t v) { return v; }
+    static L andL(L a, L b) { return a & b; }
+    static MD bitSetL(L h, int bit) { return (h >> bit & 1) != 0; }
+    static MD equalL(L a, L b) { return a == b; }
+    static D flipSignD(D v, L h, int bit) { return (h >> bit & 1) != 0 ? -v : v; }
+};
+
+}  // namespace rm
