@@ -62,7 +62,6 @@ struct LaneOpsAvx2 {
     static I andI(I a, I b) { return _mm_and_si128(a, b); }
     static I orI(I a, I b) { return _mm_or_si128(a, b); }
     static I shiftLeftI(I a, int n) { return _mm_slli_epi32(a, n); }
-    static I shiftRightI(I a, int n) { return _mm_srli_epi32(a, n); }
     static int equalBitsI(I a, I b) {
         return _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(a, b)));
     }
@@ -77,13 +76,16 @@ struct LaneOpsAvx2 {
     }
 
     static L widenI(I v) { return _mm256_cvtepu32_epi64(v); }
-    static L setL(int64_t v) { return _mm256_set1_epi64x(v); }
-    static L andL(L a, L b) { return _mm256_and_si256(a, b); }
     // Lanes whose bit `bit` is set: here only the sign bit of each lane counts.
     static MD bitSetL(L h, int bit) {
         return _mm256_castsi256_pd(_mm256_sll_epi64(h, _mm_cvtsi32_si128(63 - bit)));
     }
-    static MD equalL(L a, L b) { return _mm256_castsi256_pd(_mm256_cmpeq_epi64(a, b)); }
+    // Lanes where h & mask is 0, and where it is `value`.
+    static MD clearUnderL(L h, int64_t mask) { return equalUnderL(h, mask, 0); }
+    static MD equalUnderL(L h, int64_t mask, int64_t value) {
+        return _mm256_castsi256_pd(_mm256_cmpeq_epi64(_mm256_and_si256(h, _mm256_set1_epi64x(mask)),
+                                                      _mm256_set1_epi64x(value)));
+    }
     // v with its sign flipped in the lanes whose bit `bit` of h is set.
     static D flipSignD(D v, L h, int bit) {
         const L flag = _mm256_and_si256(h, _mm256_set1_epi64x(int64_t{1} << bit));

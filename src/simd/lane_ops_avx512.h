@@ -67,7 +67,6 @@ struct LaneOpsAvx512 {
     static I andI(I a, I b) { return _mm256_and_si256(a, b); }
     static I orI(I a, I b) { return _mm256_or_si256(a, b); }
     static I shiftLeftI(I a, int n) { return _mm256_sll_epi32(a, _mm_cvtsi32_si128(n)); }
-    static I shiftRightI(I a, int n) { return _mm256_srl_epi32(a, _mm_cvtsi32_si128(n)); }
     static int equalBitsI(I a, I b) { return _mm256_cmpeq_epi32_mask(a, b); }
     static I selectI(MF m, I ifFalse, I ifTrue) {
         return _mm256_mask_blend_epi32(m, ifFalse, ifTrue);
@@ -79,16 +78,20 @@ struct LaneOpsAvx512 {
     }
 
     static L widenI(I v) { return _mm512_cvtepu32_epi64(v); }
-    static L setL(int64_t v) { return _mm512_set1_epi64(v); }
-    static L andL(L a, L b) { return _mm512_and_si512(a, b); }
     static MD bitSetL(L h, int bit) {
         return _mm512_test_epi64_mask(h, _mm512_set1_epi64(int64_t{1} << bit));
     }
-    static MD equalL(L a, L b) { return _mm512_cmpeq_epi64_mask(a, b); }
+    // Lanes where h & mask is 0, and where it is `value`.
+    static MD clearUnderL(L h, int64_t mask) {
+        return _mm512_testn_epi64_mask(h, _mm512_set1_epi64(mask));
+    }
+    static MD equalUnderL(L h, int64_t mask, int64_t value) {
+        return _mm512_cmpeq_epi64_mask(_mm512_and_si512(h, _mm512_set1_epi64(mask)),
+                                       _mm512_set1_epi64(value));
+    }
     static D flipSignD(D v, L h, int bit) {
-        const L flag = _mm512_and_si512(h, _mm512_set1_epi64(int64_t{1} << bit));
-        return _mm512_castsi512_pd(_mm512_xor_si512(
-            _mm512_castpd_si512(v), _mm512_sll_epi64(flag, _mm_cvtsi32_si128(63 - bit))));
+        const __mmask8 flip = _mm512_test_epi64_mask(h, _mm512_set1_epi64(int64_t{1} << bit));
+        return _mm512_mask_xor_pd(v, flip, v, _mm512_set1_pd(-0.0));
     }
 };
 

@@ -63,16 +63,14 @@ struct LaneOpsScalar {
     static I andI(I a, I b) { return a & b; }
     static I orI(I a, I b) { return a | b; }
     static I shiftLeftI(I a, int n) { return static_cast<int32_t>(static_cast<uint32_t>(a) << n); }
-    static I shiftRightI(I a, int n) { return static_cast<int32_t>(static_cast<uint32_t>(a) >> n); }
     static int equalBitsI(I a, I b) { return a == b ? 1 : 0; }
     static I selectI(MF m, I ifFalse, I ifTrue) { return m ? ifTrue : ifFalse; }
     static I gather(const uint16_t* table, I index) { return table[index]; }
 
     static L widenI(I v) { return static_cast<int64_t>(static_cast<uint32_t>(v)); }
-    static L setL(int64_t v) { return v; }
-    static L andL(L a, L b) { return a & b; }
     static MD bitSetL(L h, int bit) { return (h >> bit & 1) != 0; }
-    static MD equalL(L a, L b) { return a == b; }
+    static MD clearUnderL(L h, int64_t mask) { return (h & mask) == 0; }
+    static MD equalUnderL(L h, int64_t mask, int64_t value) { return (h & mask) == value; }
     static D flipSignD(D v, L h, int bit) { return (h >> bit & 1) != 0 ? -v : v; }
 };
 

@@ -19,21 +19,16 @@ struct GradientLanes {
     typename V::D v;
 };
 
-// The components of one corner gradient: u = y where bit 3 of h is set, else x; v = y where bits
-// 2 and 3 are clear, x where h & 13 is 12, else z, which is +0 in this plane; bits 0 and 1 flip
-// their signs.
+// The components of one corner gradient, whose four hash bits h stand at bit `at` of the codes:
+// u = y where bit 3 of h is set, else x; v = y where bits 2 and 3 are clear, x where h & 13 is 12,
+// else z, which is +0 in this plane; bits 0 and 1 flip their signs.
 template <class V>
-GradientLanes<V> gradientLanes(typename V::L h, typename V::D x, typename V::D y) {
-    const typename V::D u = V::selectD(V::bitSetL(h, 3), x, y);
-    const typename V::MD vIsY = V::equalL(V::andL(h, V::setL(12)), V::setL(0));
-    const typename V::MD vIsX = V::equalL(V::andL(h, V::setL(13)), V::setL(12));
+GradientLanes<V> gradientLanes(typename V::L codes, int at, typename V::D x, typename V::D y) {
+    const typename V::D u = V::selectD(V::bitSetL(codes, at + 3), x, y);
+    const typename V::MD vIsY = V::clearUnderL(codes, int64_t{12} << at);
+    const typename V::MD vIsX = V::equalUnderL(codes, int64_t{13} << at, int64_t{12} << at);
     const typename V::D v = V::selectD(vIsY, V::zeroUnlessD(vIsX, x), y);
-    return {V::flipSignD(u, h, 0), V::flipSignD(v, h, 1)};
-}
-
-template <class V>
-typename V::L cornerHashLanes(typename V::I corners, int shift) {
-    return V::widenI(V::andI(V::shiftRightI(corners, shift), V::setI(15)));
+    return {V::flipSignD(u, codes, at), V::flipSignD(v, codes, at + 1)};
 }
 
 // A point's offsets in its lattice cell and the cell's corner gradient choices. Looking the
@@ -72,10 +67,11 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
     const D fv = fadeLanes<V>(yf);
 
     // Interpolate; the far value of each pair is never formed on its own.
-    const GradientLanes<V> c1 = gradientLanes<V>(cornerHashLanes<V>(cell.corners, 0), xf, yf);
-    const GradientLanes<V> c2 = gradientLanes<V>(cornerHashLanes<V>(cell.corners, 4), x1, yf);
-    const GradientLanes<V> c3 = gradientLanes<V>(cornerHashLanes<V>(cell.corners, 8), xf, y1);
-    const GradientLanes<V> c4 = gradientLanes<V>(cornerHashLanes<V>(cell.corners, 12), x1, y1);
+    const typename V::L codes = V::widenI(cell.corners);
+    const GradientLanes<V> c1 = gradientLanes<V>(codes, 0, xf, yf);
+    const GradientLanes<V> c2 = gradientLanes<V>(codes, 4, x1, yf);
+    const GradientLanes<V> c3 = gradientLanes<V>(codes, 8, xf, y1);
+    const GradientLanes<V> c4 = gradientLanes<V>(codes, 12, x1, y1);
     const D g1 = V::addD(c1.u, c1.v);
     const D l1 = V::addD(V::mulD(V::addD(V::subD(c2.u, g1), c2.v), fu), g1);
     const D g3 = V::addD(c3.u, c3.v);
