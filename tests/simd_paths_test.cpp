@@ -75,6 +75,15 @@ TEST_P(SimdPathTest, FieldsMatchThePlainEvaluation) {
         ASSERT_EQ(rm::floatBits(rm::groundDistance(p)), rm::floatBits(plain.ground(p)))
             << p.x << " " << p.y << " " << p.z;
     }
+    // Many points at once, in counts that fill lanes partly.
+    const std::vector<Vec3> points = samplePoints(1000);
+    for (int count : {1, 5, 6, 8, 13}) {
+        std::vector<float> many(count);
+        rm::groundDistanceMany(points.data() + count, count, many.data());
+        for (int i = 0; i < count; ++i) {
+            ASSERT_EQ(rm::floatBits(many[i]), rm::floatBits(plain.ground(points[count + i])));
+        }
+    }
     // A non-finite point keeps the scalar order of NaN replacements.
     const float inf = INFINITY;
     for (const Vec3& p : {Vec3{NAN, 0, 0}, Vec3{0, inf, 0}, Vec3{-inf, 1, 2}, Vec3{1e30f, 0, 0}}) {

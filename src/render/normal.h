@@ -25,13 +25,30 @@ float normalSample(const Fields& fields, Vec3 q, bool skipGround, bool skipSculp
 }
 
 // Unit normal at p from central differences of the admitted field, not divided by the step.
+// Fields that can evaluate the ground at several points at once (`groundMany`) get the six
+// samples of a ground normal in one call.
 template <typename Fields>
 Vec3 estimateNormal(const Fields& fields, Vec3 p, bool skipGround, bool skipSculpture) {
     const float h = kNormalStep;
-    auto f = [&](Vec3 q) { return normalSample(fields, q, skipGround, skipSculpture); };
-    const float dx = f({p.x + h, p.y, p.z}) - f({p.x - h, p.y, p.z});
-    const float dy = f({p.x, p.y + h, p.z}) - f({p.x, p.y - h, p.z});
-    const float dz = f({p.x, p.y, p.z + h}) - f({p.x, p.y, p.z - h});
+    const Vec3 points[6] = {{p.x + h, p.y, p.z}, {p.x - h, p.y, p.z}, {p.x, p.y + h, p.z},
+                            {p.x, p.y - h, p.z}, {p.x, p.y, p.z + h}, {p.x, p.y, p.z - h}};
+    float f[6];
+    if constexpr (requires(float* out) { fields.groundMany(points, 6, out); }) {
+        if (skipSculpture && !skipGround) {
+            fields.groundMany(points, 6, f);
+            for (float& g : f)
+                g = g > 0.0f && !(kFarLimit <= g) ? g : kFarLimit;
+        } else {
+            for (int i = 0; i < 6; ++i)
+                f[i] = normalSample(fields, points[i], skipGround, skipSculpture);
+        }
+    } else {
+        for (int i = 0; i < 6; ++i)
+            f[i] = normalSample(fields, points[i], skipGround, skipSculpture);
+    }
+    const float dx = f[0] - f[1];
+    const float dy = f[2] - f[3];
+    const float dz = f[4] - f[5];
     const float k = 1.0f / sqrtF((dx * dx + dy * dy) + dz * dz);
     return {dx * k, dy * k, dz * k};
 }

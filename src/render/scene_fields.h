@@ -14,6 +14,9 @@ namespace rm {
 struct SceneFields {
     float sculpture(Vec3 p) const { return sculptureDistance(p); }
     float ground(Vec3 p) const { return groundDistance(p); }
+    void groundMany(const Vec3* points, int count, float* out) const {
+        groundDistanceMany(points, count, out);
+    }
 
     // One march pass: the same choice as evaluating both fields, but the sculpture is evaluated
     // only when its lower bound does not already rule it out (it cannot beat the ground, or it

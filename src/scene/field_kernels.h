@@ -9,6 +9,8 @@ namespace rm {
 // time.
 #if defined(RAYMARCH_HAVE_AVX2)
 float groundDistanceAvx2(const PlaneHashes& hashes, Vec3 p);
+void groundDistanceManyAvx2(const PlaneHashes& hashes, const Vec3* points, int count, float* out);
+void groundDistanceManyAvx512(const PlaneHashes& hashes, const Vec3* points, int count, float* out);
 float sculptureDistanceInFrameAvx2(Vec3 q);
 float sculptureDistanceInFrameAvx512(Vec3 q);
 #endif

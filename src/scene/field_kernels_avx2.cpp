@@ -8,6 +8,7 @@
 #include "scene/ground_terms.h"
 #include "scene/sculpture.h"
 #include "simd/capsule_lanes.h"
+#include "simd/ground_lanes.h"
 #include "simd/lane_ops_avx2.h"
 #include "simd/plane_noise_lanes.h"
 #include "simd/wide_avx2.h"
@@ -25,6 +26,10 @@ float groundDistanceAvx2(const PlaneHashes& hashes, Vec3 p) {
     alignas(32) double n[4];
     _mm256_store_pd(n, planeNoiseLanes<V>(hashes, x, y));
     return groundFromSamples(p.y, n[0], n[1], n[2]);
+}
+
+void groundDistanceManyAvx2(const PlaneHashes& hashes, const Vec3* points, int count, float* out) {
+    groundDistanceManyLanes<LaneOpsAvx2>(hashes, points, count, out);
 }
 
 float sculptureDistanceInFrameAvx2(Vec3 q) { return sculptureDistanceCapsuleLanes<WideAvx2>(q); }

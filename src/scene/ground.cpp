@@ -31,4 +31,21 @@ float groundDistance(Vec3 p) {
     return groundOn(*groundHashes, p);
 }
 
+void groundDistanceMany(const Vec3* points, int count, float* out) {
+#if defined(RAYMARCH_HAVE_AVX2)
+    switch (simdLevel()) {
+        case SimdLevel::Avx512:
+            groundDistanceManyAvx512(*groundHashes, points, count, out);
+            return;
+        case SimdLevel::Avx2:
+            groundDistanceManyAvx2(*groundHashes, points, count, out);
+            return;
+        case SimdLevel::Scalar:
+            break;
+    }
+#endif
+    for (int i = 0; i < count; ++i)
+        out[i] = groundOn(*groundHashes, points[i]);
+}
+
 }  // namespace rm

@@ -11,4 +11,7 @@ float groundDistance(const PerlinNoise& table, Vec3 p);
 // The same on the process-wide groundNoise.
 float groundDistance(Vec3 p);
 
+// groundDistance(points[i]) into out[i] for `count` points, in vector lanes where there are some.
+void groundDistanceMany(const Vec3* points, int count, float* out);
+
 }  // namespace rm

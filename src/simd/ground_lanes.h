@@ -1,6 +1,7 @@
 #pragma once
 
 // groundDistance at one point per lane: the same bits as the scalar field in every lane.
+#include "math/vec3.h"
 #include "scene/ground_terms.h"
 #include "simd/plane_noise_lanes.h"
 
@@ -40,6 +41,29 @@ __attribute__((always_inline)) inline typename V::F groundFromCells(
         h = V::narrow(V::addD(V::widen(h), V::mulD(n, V::setD(kGroundNoiseAmplitudes[k]))));
     }
     return V::addF(h, V::setF(1.0f));
+}
+
+// groundDistance at many points, a register of lanes at a time; the last register is filled up
+// with copies of the last point.
+template <class V>
+void groundDistanceManyLanes(const PlaneHashes& hashes, const Vec3* points, int count, float* out) {
+    constexpr int kWidth = V::kWidth;
+    for (int first = 0; first < count; first += kWidth) {
+        alignas(64) float x[kWidth];
+        alignas(64) float y[kWidth];
+        alignas(64) float z[kWidth];
+        alignas(64) float g[kWidth];
+        for (int lane = 0; lane < kWidth; ++lane) {
+            const Vec3& p = points[first + lane < count ? first + lane : count - 1];
+            x[lane] = p.x;
+            y[lane] = p.y;
+            z[lane] = p.z;
+        }
+        V::storeF(g, groundFromCells<V>(groundCellsLanes<V>(hashes, V::loadF(x), V::loadF(z)),
+                                        V::loadF(y)));
+        for (int lane = 0; lane < kWidth && first + lane < count; ++lane)
+            out[first + lane] = g[lane];
+    }
 }
 
 }  // namespace rm
