@@ -8,13 +8,15 @@
 
 #include "math/vec3.h"
 #include "scene/field_kernels.h"
+#include "simd/capsule_lanes.h"
+#include "simd/wide_avx512.h"
 
 namespace rm {
 
 struct LaneOpsAvx512 {
     static constexpr int kWidth = 8;
     // The sculpture at one frame point, with the capsules as lanes of this instruction set.
-    static float sculpture(Vec3 q) { return sculptureDistanceInFrameAvx512(q); }
+    static float sculpture(Vec3 q) { return sculptureDistanceCapsuleLanes<WideAvx512>(q); }
     using F = __m256;
     using D = __m512d;
     using I = __m256i;
