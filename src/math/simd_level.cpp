@@ -6,7 +6,7 @@ SimdLevel gSimdLevel = SimdLevel::Scalar;
 }
 
 SimdLevel bestSimdLevel() {
-#if defined(RAYMARCH_HAVE_AVX2)
+#if defined(RAYMARCH_HAVE_X86_KERNELS)
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
         __builtin_cpu_supports("avx512dq")) {

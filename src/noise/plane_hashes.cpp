@@ -27,7 +27,7 @@ double noisePlane(const PlaneHashes& hashes, double x, double y) {
 }
 
 double octaveNoisePlane(const PlaneHashes& hashes, int32_t octaves, double x, double y) {
-#if defined(RAYMARCH_HAVE_AVX2)
+#if defined(RAYMARCH_HAVE_X86_KERNELS)
     switch (simdLevel()) {
         case SimdLevel::Avx512:
             return octaveNoisePlaneAvx512(hashes, octaves, x, y);

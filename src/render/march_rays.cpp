@@ -8,7 +8,7 @@
 namespace rm {
 
 void marchRays(const Ray* rays, int count, MarchHit* hits) {
-#if defined(RAYMARCH_HAVE_AVX2)
+#if defined(RAYMARCH_HAVE_X86_KERNELS)
     switch (simdLevel()) {
         case SimdLevel::Avx512:
             marchRaysAvx512(rays, count, hits);

@@ -5,7 +5,7 @@
 
 namespace rm {
 
-#if defined(RAYMARCH_HAVE_AVX2)
+#if defined(RAYMARCH_HAVE_X86_KERNELS)
 // marchRays with one ray per AVX2 lane, and per AVX-512 lane.
 void marchRaysAvx2(const Ray* rays, int count, MarchHit* hits);
 void marchRaysAvx512(const Ray* rays, int count, MarchHit* hits);

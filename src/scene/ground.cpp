@@ -25,14 +25,14 @@ float groundOn(const Table& table, Vec3 p) {
 float groundDistance(const PerlinNoise& table, Vec3 p) { return groundOn(table, p); }
 
 float groundDistance(Vec3 p) {
-#if defined(RAYMARCH_HAVE_AVX2)
+#if defined(RAYMARCH_HAVE_X86_KERNELS)
     if (simdLevel() != SimdLevel::Scalar) return groundDistanceAvx2(*groundHashes, p);
 #endif
     return groundOn(*groundHashes, p);
 }
 
 void groundDistanceMany(const Vec3* points, int count, float* out) {
-#if defined(RAYMARCH_HAVE_AVX2)
+#if defined(RAYMARCH_HAVE_X86_KERNELS)
     switch (simdLevel()) {
         case SimdLevel::Avx512:
             groundDistanceManyAvx512(*groundHashes, points, count, out);

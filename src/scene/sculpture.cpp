@@ -35,7 +35,7 @@ Vec3 sculptureFramePoint(Vec3 p) {
 float sculptureDistance(Vec3 p) { return sculptureDistanceInFrame(sculptureFramePoint(p)); }
 
 float sculptureDistanceInFrame(Vec3 q) {
-#if defined(RAYMARCH_HAVE_AVX2)
+#if defined(RAYMARCH_HAVE_X86_KERNELS)
     switch (simdLevel()) {
         case SimdLevel::Avx512:
             return sculptureDistanceInFrameAvx512(q);
