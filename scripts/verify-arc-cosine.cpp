@@ -16,6 +16,7 @@
 
 #include "math/arc_cosine.h"
 #include "math/float_bits.h"
+#include "support/one_minus_cosine.h"
 
 namespace {
 
@@ -27,18 +28,7 @@ constexpr uint64_t kBlock = 1 << 20;
 constexpr long double kReferenceSlack = 0x1p-56L;
 constexpr float kSunCosine = 0.921060994f;  // cos(0.4): above it the sky's sun weight is nonzero
 
-// 1 - cos(m) = 2 sin^2(m / 2), the sine by its Taylor series; accurate to about 2^-105 on [0, pi].
-Quad oneMinusCosine(Quad m) {
-    const Quad h = m / 2;
-    const Quad h2 = h * h;
-    Quad term = h;
-    Quad sine = h;
-    for (int k = 1; k < 40; ++k) {
-        term = -term * h2 / Quad(2 * k * (2 * k + 1));
-        sine += term;
-    }
-    return 2 * sine * sine;
-}
+using rmtest::oneMinusCosine;
 
 struct Reference {
     float value;

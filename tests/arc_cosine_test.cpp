@@ -8,6 +8,7 @@
 #include <stdint.h>
 
 #include "math/float_bits.h"
+#include "support/one_minus_cosine.h"
 
 namespace {
 
@@ -17,18 +18,7 @@ __extension__ typedef __float128 Quad;
 typedef long double Quad;  // binary128 where there is no separate quad type
 #endif
 
-// 1 - cos(m) = 2 sin^2(m / 2), the sine by its Taylor series, in quad precision.
-Quad oneMinusCosine(Quad m) {
-    const Quad h = m / 2;
-    const Quad h2 = h * h;
-    Quad term = h;
-    Quad sine = h;
-    for (int k = 1; k < 40; ++k) {
-        term = -term * h2 / Quad(2 * k * (2 * k + 1));
-        sine += term;
-    }
-    return 2 * sine * sine;
-}
+using rmtest::oneMinusCosine;
 
 // acos(x) correctly rounded to float: acosl rounded once, unless acosl lies so near a rounding
 // midpoint m that its last bits matter; then acos(x) > m exactly when 1 - x > 1 - cos(m).

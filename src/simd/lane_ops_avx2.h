@@ -44,7 +44,6 @@ struct LaneOpsAvx2 {
     static D absD(D a) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), a); }
     static MD gtD(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
     static MD ltD(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
-    static MD geD(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_GE_OQ); }
     static MD andMD(MD a, MD b) { return _mm256_and_pd(a, b); }
     static D selectD(MD m, D ifFalse, D ifTrue) { return _mm256_blendv_pd(ifFalse, ifTrue, m); }
     static D zeroUnlessD(MD m, D v) { return _mm256_and_pd(m, v); }

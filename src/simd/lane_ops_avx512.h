@@ -49,7 +49,6 @@ struct LaneOpsAvx512 {
     static D absD(D a) { return _mm512_abs_pd(a); }
     static MD gtD(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_GT_OQ); }
     static MD ltD(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ); }
-    static MD geD(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_GE_OQ); }
     static MD andMD(MD a, MD b) { return static_cast<MD>(a & b); }
     static D selectD(MD m, D ifFalse, D ifTrue) { return _mm512_mask_blend_pd(m, ifFalse, ifTrue); }
     static D zeroUnlessD(MD m, D v) { return _mm512_maskz_mov_pd(m, v); }

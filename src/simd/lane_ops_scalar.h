@@ -43,7 +43,6 @@ struct LaneOpsScalar {
     static D absD(D a) { return __builtin_fabs(a); }
     static MD gtD(D a, D b) { return a > b; }
     static MD ltD(D a, D b) { return a < b; }
-    static MD geD(D a, D b) { return a >= b; }
     static MD andMD(MD a, MD b) { return a && b; }
     static D selectD(MD m, D ifFalse, D ifTrue) { return m ? ifTrue : ifFalse; }
     static D zeroUnlessD(MD m, D v) { return m ? v : 0.0; }
