@@ -2,6 +2,8 @@
 
 #include <stdint.h>
 
+#include "math/float_evaluation.h"
+
 namespace rm {
 
 // The IEEE-754 bit patterns of floats and doubles. Constants of the renderer are written from

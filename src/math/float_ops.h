@@ -1,5 +1,7 @@
 #pragma once
 
+#include "math/float_evaluation.h"
+
 namespace rm {
 
 // Correctly rounded IEEE square root and floor; the builtins keep the renderer off the C library's

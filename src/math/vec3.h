@@ -1,5 +1,7 @@
 #pragma once
 
+#include "math/float_evaluation.h"
+
 namespace rm {
 
 // A point, a direction or a colour (x red, y green, z blue). Plain value, always 32-bit floats.

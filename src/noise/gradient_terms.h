@@ -2,6 +2,8 @@
 
 #include <stdint.h>
 
+#include "math/float_evaluation.h"
+
 namespace rm {
 
 // Building blocks of the gradient noise, shared by its evaluations.
