@@ -1,6 +1,7 @@
-// hostWrite on real descriptors: every byte arrives in order through a slow reader and through
-// signals that cut a write short or interrupt it before its first byte, and a failed write, even
-// one after part of the buffer went out, returns its error number.
+// hostWrite on real descriptors: every byte arrives in order through a slow reader, through
+// signals that cut a write short or interrupt it before its first byte, and through a descriptor
+// in non-blocking mode; a failed write, even one after part of the buffer went out, returns its
+// error number.
 //
 // The pipes hold one page, and the writer runs on its own thread, so the test can see it blocked:
 // its bytes in the pipe and the thread asleep in the kernel.
@@ -14,7 +15,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <fstream>
 #include <string>
 #include <thread>
 
@@ -76,15 +76,6 @@ struct Writer {
     std::thread thread;
 };
 
-// The scheduler state of a thread of this process: 'S' while it sleeps in a blocked write.
-char threadState(pid_t tid) {
-    std::ifstream stat("/proc/self/task/" + std::to_string(tid) + "/stat");
-    std::string line;
-    std::getline(stat, line);
-    const auto close = line.rfind(") ");
-    return close == std::string::npos ? '?' : line[close + 2];
-}
-
 int queuedBytes(int fd) {
     int queued = -1;
     return ioctl(fd, FIONREAD, &queued) == 0 ? queued : -1;
@@ -96,7 +87,7 @@ bool waitUntilBlockedOnFullPipe(const Writer& writer, int readEnd) {
     while (Clock::now() < deadline) {
         const pid_t tid = writer.tid.load();
         if (tid != 0 && !writer.done.load() && queuedBytes(readEnd) == kPipeBytes &&
-            threadState(tid) == 'S') {
+            rmtest::schedulerState(tid) == 'S') {
             return true;
         }
         std::this_thread::sleep_for(1ms);
@@ -155,6 +146,40 @@ TEST(HostWrite, ContinuesAfterAShortWriteAndAfterEintr) {
         EXPECT_TRUE(blocked) << "hostWrite did not write again after interruption " << sent;
     }
     EXPECT_EQ(interruptions.load(), 2);
+
+    const std::string received = readInPieces(ends[0], 1000, 0);
+    close(ends[0]);
+    writer.thread.join();
+    EXPECT_EQ(writer.result, 0);
+    EXPECT_TRUE(received == bytes) << "received " << received.size() << " of " << bytes.size();
+}
+
+// A parent may leave the descriptor non-blocking: a write to the full pipe then fails with EAGAIN
+// instead of sleeping. hostWrite must sleep until there is room, also after a signal cuts that
+// sleep short, and deliver every byte.
+TEST(HostWrite, WaitsForRoomOnANonBlockingDescriptorAndAfterAnInterruptedWait) {
+    const ScopedSignal handler(SIGUSR1, countInterruption);
+    const ScopedSignal noSigpipe(SIGPIPE, SIG_IGN);
+    interruptions.store(0);
+    int ends[2];
+    ASSERT_TRUE(rmtest::makePipe(ends, kPipeBytes));
+    ASSERT_EQ(fcntl(ends[1], F_SETFL, fcntl(ends[1], F_GETFL) | O_NONBLOCK), 0);
+    const std::string bytes = pattern(3 * kPipeBytes + 100);
+    Writer writer(ends[1], bytes);
+
+    // Asleep, not spinning on EAGAIN and not returned with it.
+    bool blocked = waitUntilBlockedOnFullPipe(writer, ends[0]);
+    EXPECT_TRUE(blocked) << "hostWrite did not wait for room";
+    if (blocked) {
+        pthread_kill(writer.thread.native_handle(), SIGUSR1);
+        const auto deadline = Clock::now() + kDeadline;
+        while (interruptions.load() < 1 && Clock::now() < deadline) {
+            std::this_thread::sleep_for(1ms);
+        }
+        EXPECT_EQ(interruptions.load(), 1);
+        EXPECT_TRUE(waitUntilBlockedOnFullPipe(writer, ends[0]))
+            << "hostWrite did not wait again after the interrupted wait";
+    }
 
     const std::string received = readInPieces(ends[0], 1000, 0);
     close(ends[0]);

@@ -1,7 +1,8 @@
 // The executable when its output goes wrong: a failed image write stops it at once with one
-// message and status 1, a reader that goes away ends it by SIGPIPE, and neither slow readers nor a
-// missing progress stream change the image. Every child is killed at a deadline, and a stop
-// "at once" is also checked by the progress dots: it must not have gone on rendering rows.
+// message and status 1, a reader that goes away ends it by SIGPIPE, and neither slow readers, a
+// descriptor left in non-blocking mode nor a missing progress stream change the image. Every child
+// is killed at a deadline, and a stop "at once" is also checked by the progress dots: it must not
+// have gone on rendering rows.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -199,6 +200,52 @@ TEST(SlowReaderAndClosedProgress, DeliverTheExactImageAndExitZero) {
     ASSERT_FALSE(end.timedOut) << "still running after the deadline";
     EXPECT_TRUE(end.exited);
     EXPECT_EQ(end.status, 0);
+    ASSERT_EQ(image.size(), kFileSize);
+    EXPECT_EQ(rmtest::sha256Hex(image.data(), image.size()), golden.fileHash);
+}
+
+// Descriptor 1 left in non-blocking mode by the parent, and a reader that starts only once the
+// pipe is full: header and row 0 fill the page but for 238 bytes, so the write of row 1 (atomic,
+// 3840 bytes) fails with EAGAIN. The child must wait for room, asleep, and lose nothing.
+TEST(NonBlockingImageDescriptor, DeliversTheExactImageAndExitsZero) {
+    rmtest::GoldenImage golden;
+    ASSERT_TRUE(rmtest::loadGoldenImage(RAYMARCH_GOLDEN_ROWS, golden));
+    int out[2];
+    int err[2];
+    ASSERT_TRUE(rmtest::makePipe(out, 4096));
+    ASSERT_TRUE(rmtest::makePipe(err));
+    ASSERT_EQ(fcntl(out[1], F_SETFL, fcntl(out[1], F_GETFL) | O_NONBLOCK), 0);
+    const auto deadline = Clock::now() + kFrameDeadline;
+    const pid_t pid = rmtest::startChild(RAYMARCH_EXECUTABLE, {out[1], err[1], false});
+    close(out[1]);
+    close(err[1]);
+    ASSERT_GT(pid, 0);
+
+    // Read nothing until the child sleeps on the full pipe, or has ended, or the time is up.
+    const auto waitDeadline = Clock::now() + kStopDeadline;
+    bool waited = false;
+    while (!waited && Clock::now() < waitDeadline) {
+        int queued = 0;
+        if (ioctl(out[0], FIONREAD, &queued) != 0) break;
+        const char state = rmtest::schedulerState(pid);
+        if (state == 'Z') break;
+        waited = queued == 18 + static_cast<int>(kRowBytes) && state == 'S';
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_TRUE(waited) << "the child never waited on the full pipe";
+
+    std::string image;
+    std::string progress;
+    const bool imageComplete = rmtest::readToEnd(out[0], image, deadline);
+    const bool progressComplete = rmtest::readToEnd(err[0], progress, deadline);
+    close(out[0]);
+    close(err[0]);
+    const rmtest::ChildEnd end = rmtest::waitChild(pid, deadline);
+    ASSERT_FALSE(end.timedOut) << "still running after the deadline";
+    EXPECT_TRUE(imageComplete && progressComplete);
+    EXPECT_TRUE(end.exited);
+    EXPECT_EQ(end.status, 0);
+    EXPECT_EQ(progress, kBanner + std::string(1024, '.'));
     ASSERT_EQ(image.size(), kFileSize);
     EXPECT_EQ(rmtest::sha256Hex(image.data(), image.size()), golden.fileHash);
 }

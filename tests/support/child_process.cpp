@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
 #include <thread>
 
 namespace rmtest {
@@ -128,6 +129,15 @@ bool readToEnd(int fd, std::string& into, std::chrono::steady_clock::time_point 
         if (n <= 0) continue;
         if (!drain(fd, into)) return true;
     }
+}
+
+char schedulerState(pid_t id) {
+    std::ifstream stat("/proc/" + std::to_string(id) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    // The name in parentheses may itself hold spaces and parentheses; the state follows the last.
+    const auto close = line.rfind(") ");
+    return close == std::string::npos ? '?' : line[close + 2];
 }
 
 bool makePipe(int ends[2], int capacity) {

@@ -44,6 +44,10 @@ ChildEnd waitChild(pid_t pid, std::chrono::steady_clock::time_point deadline);
 // Reads the descriptor to its end into `into`; returns false when the deadline comes first.
 bool readToEnd(int fd, std::string& into, std::chrono::steady_clock::time_point deadline);
 
+// The scheduler state of a process or thread of this machine, as /proc shows it: 'S' while it
+// sleeps in a blocked call, 'R' while it runs, 'Z' once it has ended; '?' when it cannot be read.
+char schedulerState(pid_t id);
+
 // Creates a pipe with both ends close-on-exec and, when capacity > 0, that capacity in bytes.
 // Returns false when either fails.
 bool makePipe(int ends[2], int capacity = 0);
