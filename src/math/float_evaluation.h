@@ -4,7 +4,7 @@
 // a time. Where the compiler evaluates expressions in wider registers (the x87 unit of 32-bit x86
 // keeps 80 bits), nearly every step rounds differently and the image is no longer the exact one,
 // without any warning. Refuse to build there instead.
-#include <cfloat>
+#include <float.h>
 
 #if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
 #error \
