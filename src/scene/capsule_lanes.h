@@ -2,7 +2,8 @@
 
 // The sculpture at one point with its capsules as lanes, written once for each register width.
 // W supplies the float operations of one register of kWidth lanes; the 18 capsules fill whole
-// registers, padded with copies of the first capsule, which leave the minimum unchanged.
+// registers, padded with copies of the first capsule, which leave the minimum unchanged. With one
+// lane (WideScalar) this is the plain loop over the capsules in table order.
 #include "scene/far_limit.h"
 #include "scene/sculpture.h"
 
@@ -42,10 +43,12 @@ constexpr CapsuleTable<kCount> makeCapsuleTable() {
 
 template <class W>
 float sculptureDistanceCapsuleLanes(Vec3 q) {
-    // With a finite point no lane is NaN, so the lane minimum equals the scalar running minimum;
-    // a non-finite point keeps the scalar order of NaN replacements.
-    if (!(__builtin_isfinite(q.x) && __builtin_isfinite(q.y) && __builtin_isfinite(q.z))) {
-        return sculptureDistanceInFrameScalar(q);
+    // With a finite point no lane is NaN, so the lane minimum equals the running minimum of the
+    // loop; a non-finite point keeps the loop's order of NaN replacements.
+    if constexpr (W::kWidth > 1) {
+        if (!(__builtin_isfinite(q.x) && __builtin_isfinite(q.y) && __builtin_isfinite(q.z))) {
+            return sculptureDistanceInFrameScalar(q);
+        }
     }
     using F = typename W::F;
     constexpr int kCount = (kCapsuleCount + W::kWidth - 1) / W::kWidth * W::kWidth;
