@@ -90,15 +90,19 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
     const int need = sculptureNeededLanes<V>(qx, qy, qz, g) & live;
     F s = far;
     if (need != 0) {
+        // Exact where it is at most the counting ground, or the far limit.
         alignas(64) float frame[3][kWidth];
+        alignas(64) float limits[kWidth];
         alignas(64) float sLanes[kWidth];
         V::storeF(frame[0], qx);
         V::storeF(frame[1], qy);
         V::storeF(frame[2], qz);
+        V::storeF(limits, V::selectF(V::andMF(V::gtF(g, zero), V::ltF(g, far)), far, g));
         V::storeF(sLanes, far);
         for (int lane = 0; lane < kWidth; ++lane) {
             if (need >> lane & 1) {
-                sLanes[lane] = Sculpture::at({frame[0][lane], frame[1][lane], frame[2][lane]});
+                sLanes[lane] =
+                    Sculpture::at({frame[0][lane], frame[1][lane], frame[2][lane]}, limits[lane]);
             }
         }
         s = V::loadF(sLanes);
@@ -138,7 +142,8 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
     return done;
 }
 
-// Sculpture::at(q) is the sculpture at a frame point, for the lanes that need it.
+// Sculpture::at(q, limit) is the sculpture at a frame point, for the lanes that need it: exact
+// wherever it is at most the limit, above the limit elsewhere.
 template <class V, class Sculpture, int kGroups>
 void marchRaysLanes(const Ray* rays, int count, MarchHit* hits) {
     if (count <= 0) return;

@@ -7,7 +7,7 @@ namespace rm::avx2 {
 namespace {
 
 struct CapsuleSculpture {
-    static float at(Vec3 q) { return avx2::sculptureDistanceInFrame(q); }
+    static float at(Vec3 q, float) { return avx2::sculptureDistanceInFrame(q); }
 };
 
 }  // namespace

@@ -9,7 +9,7 @@ namespace {
 
 // The capsule lanes inline in the march.
 struct CapsuleSculpture {
-    static float at(Vec3 q) { return sculptureDistanceCapsuleLanes<WideAvx512>(q); }
+    static float at(Vec3 q, float) { return sculptureDistanceCapsuleLanes<WideAvx512>(q); }
 };
 
 }  // namespace
