@@ -4,6 +4,9 @@
 #include "noise/octave_noise_lanes.h"
 #include "simd/lane_ops_scalar.h"
 #include "simd/simd_level.h"
+#if defined(__wasm_simd128__)
+#include "simd/lane_ops_wasm.h"
+#endif
 
 namespace rm {
 
@@ -18,7 +21,11 @@ double octaveNoisePlane(const PlaneHashes& hashes, int32_t octaves, double x, do
             break;
     }
 #endif
+#if defined(__wasm_simd128__)
+    return octaveNoisePlaneLanes<LaneOpsWasm>(hashes, octaves, x, y);
+#else
     return octaveNoisePlaneLanes<LaneOpsScalar>(hashes, octaves, x, y);
+#endif
 }
 
 }  // namespace rm

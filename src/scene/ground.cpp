@@ -5,6 +5,9 @@
 #include "scene/ground_lanes.h"
 #include "simd/lane_ops_scalar.h"
 #include "simd/simd_level.h"
+#if defined(__wasm_simd128__)
+#include "simd/lane_ops_wasm.h"
+#endif
 
 namespace rm {
 
@@ -21,7 +24,11 @@ void groundDistanceMany(const Vec3* points, int count, float* out) {
             break;
     }
 #endif
+#if defined(__wasm_simd128__)
+    groundDistanceManyLanes<LaneOpsWasm>(*groundHashes, points, count, out);
+#else
     groundDistanceManyLanes<LaneOpsScalar>(*groundHashes, points, count, out);
+#endif
 }
 
 }  // namespace rm

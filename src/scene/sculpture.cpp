@@ -6,6 +6,9 @@
 #include "simd/lane_ops_scalar.h"
 #include "simd/simd_level.h"
 #include "simd/wide_scalar.h"
+#if defined(__wasm_simd128__)
+#include "simd/wide_wasm.h"
+#endif
 
 namespace rm {
 
@@ -27,7 +30,11 @@ float sculptureDistanceInFrame(Vec3 q) {
             break;
     }
 #endif
+#if defined(__wasm_simd128__)
+    return sculptureDistanceCapsuleLanes<WideWasm>(q);
+#else
     return sculptureDistanceInFrameScalar(q);
+#endif
 }
 
 float sculptureDistanceInFrameScalar(Vec3 q) {
