@@ -5,7 +5,9 @@
 #include <random>
 
 #include "math/float_bits.h"
+#include "noise/gradient_terms.h"
 #include "noise/perlin_noise.h"
+#include "noise/plane_gradient_table.h"
 
 namespace rm {
 namespace {
@@ -181,6 +183,21 @@ TEST(NoiseTest, PlaneSamplesEqualTheNoiseAtZeroHeight) {
         ASSERT_EQ(noisePlane(table, x, y), noise(table, x, y, 0.0)) << x << ", " << y;
         ASSERT_EQ(octaveNoisePlane(octaves, x, y), octaveNoise(octaves, x, y, 0.0))
             << x << ", " << y;
+    }
+}
+
+TEST(NoiseTest, GradientTableGivesTheBitsOfTheHashTests) {
+    // Every packing of four corner hashes, at offsets inside a cell and on its edges, where the
+    // components are zeros of either sign.
+    const double offsets[][2] = {
+        {0.3125, 0.8125}, {0.0, 0.6}, {0.7, 0.0}, {0.0, 0.0}, {0.999, 0.001}};
+    for (int32_t corners = 0; corners < 65536; ++corners) {
+        for (const auto& [xf, yf] : offsets) {
+            const double expected = planeNoise(corners & 15, corners >> 4 & 15, corners >> 8 & 15,
+                                               corners >> 12 & 15, xf, yf);
+            ASSERT_EQ(doubleBits(planeNoiseFromCorners(corners, xf, yf)), doubleBits(expected))
+                << corners << " at " << xf << ", " << yf;
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include "math/simd_level.h"
 #include "noise/gradient_terms.h"
 #include "noise/octave_kernels.h"
+#include "noise/plane_gradient_table.h"
 
 namespace rm {
 
@@ -22,8 +23,7 @@ void buildPlaneHashes(const PerlinNoise& table, PlaneHashes& out) {
 
 double noisePlane(const PlaneHashes& hashes, double x, double y) {
     const PlaneCell cell = planeCell(x, y);
-    const int32_t c = hashes.corners[cell.x * 256 + cell.y];
-    return planeNoise(c & 15, c >> 4 & 15, c >> 8 & 15, c >> 12 & 15, cell.xf, cell.yf);
+    return planeNoiseFromCorners(hashes.corners[cell.x * 256 + cell.y], cell.xf, cell.yf);
 }
 
 double octaveNoisePlane(const PlaneHashes& hashes, int32_t octaves, double x, double y) {

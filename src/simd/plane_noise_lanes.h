@@ -2,6 +2,7 @@
 
 // Gradient noise of the plane z = 0 at one point per lane, written once for every set of lane
 // operations (see lane_ops_*.h). Each lane computes exactly what noisePlane computes.
+#include "noise/plane_gradient_table.h"
 #include "noise/plane_hashes.h"
 
 namespace rm {
@@ -59,6 +60,8 @@ template <class V>
 __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
     const PlaneCellLanes<V>& cell) {
     using D = typename V::D;
+    // A single lane reads its gradient choices from a table instead of masking them out.
+    if constexpr (V::kWidth == 1) return planeNoiseFromCorners(cell.corners, cell.xf, cell.yf);
     const D xf = cell.xf;
     const D yf = cell.yf;
     const D x1 = V::subD(xf, V::setD(1.0));
