@@ -2,6 +2,8 @@
 
 #include <stdint.h>
 
+#include "math/float_ops.h"
+
 namespace rm {
 
 // Building blocks of the gradient noise, shared by its evaluations.
@@ -45,8 +47,8 @@ struct PlaneCell {
 };
 
 inline PlaneCell planeCell(double x, double y) {
-    const double fx = __builtin_floor(x);
-    const double fy = __builtin_floor(y);
+    const double fx = floorD(x);
+    const double fy = floorD(y);
     return {cellIndex(fx), cellIndex(fy), x - fx, y - fy};
 }
 

@@ -4,6 +4,7 @@
 // interleaves several single rays, whose passes overlap in the processor.
 #include <stdint.h>
 
+#include "math/float_ops.h"
 #include "math/vec3.h"
 #include "scene/sculpture.h"
 
@@ -39,7 +40,7 @@ struct LaneOpsScalar {
     static D addD(D a, D b) { return a + b; }
     static D subD(D a, D b) { return a - b; }
     static D mulD(D a, D b) { return a * b; }
-    static D floorD(D a) { return __builtin_floor(a); }
+    static D floorD(D a) { return rm::floorD(a); }
     static D absD(D a) { return __builtin_fabs(a); }
     static MD gtD(D a, D b) { return a > b; }
     static MD ltD(D a, D b) { return a < b; }
