@@ -5,6 +5,7 @@
 #include <random>
 
 #include "math/float_bits.h"
+#include "math/float_ops.h"
 #include "noise/gradient_terms.h"
 #include "noise/perlin_noise.h"
 #include "noise/plane_gradient_table.h"
@@ -183,6 +184,21 @@ TEST(NoiseTest, PlaneSamplesEqualTheNoiseAtZeroHeight) {
         ASSERT_EQ(noisePlane(table, x, y), noise(table, x, y, 0.0)) << x << ", " << y;
         ASSERT_EQ(octaveNoisePlane(octaves, x, y), octaveNoise(octaves, x, y, 0.0))
             << x << ", " << y;
+    }
+}
+
+TEST(NoiseTest, FloorIsExactWithZerosOfBothSignsAndBeyondTheIntegers) {
+    const double cases[] = {0.0,     -0.0,   0.5,      -0.5,         1.0,     -1.0,
+                            -1e-300, 2.5e-7, -255.75,  0x1p52 - 0.5, -0x1p52, 0x1p53 + 2.0,
+                            1e300,   -1e300, INFINITY, -INFINITY,    0x1p31,  -0x1p31 - 0.5};
+    for (double v : cases)
+        EXPECT_EQ(doubleBits(floorD(v)), doubleBits(std::floor(v))) << v;
+    EXPECT_TRUE(std::isnan(floorD(NAN)));
+    std::mt19937 engine(5);
+    std::uniform_real_distribution<double> coordinate(-5000.0, 5000.0);
+    for (int i = 0; i < 100000; ++i) {
+        const double v = coordinate(engine);
+        ASSERT_EQ(doubleBits(floorD(v)), doubleBits(std::floor(v))) << v;
     }
 }
 
