@@ -12,8 +12,9 @@ namespace rm {
 
 struct LaneOpsAvx2 {
     static constexpr int kWidth = 4;
-    // The sculpture at one frame point, with the capsules as lanes of this instruction set.
-    static float sculpture(Vec3 q) { return sculptureDistanceInFrameAvx2(q); }
+    // The sculpture at one frame point, with the capsules as lanes of this instruction set; the
+    // limit below which it must be exact is not used.
+    static float sculpture(Vec3 q, float) { return sculptureDistanceInFrameAvx2(q); }
     using F = __m128;    // float lanes
     using D = __m256d;   // double lanes
     using I = __m128i;   // 32-bit integer lanes

@@ -15,8 +15,9 @@ namespace rm {
 
 struct LaneOpsAvx512 {
     static constexpr int kWidth = 8;
-    // The sculpture at one frame point, with the capsules as lanes of this instruction set.
-    static float sculpture(Vec3 q) { return sculptureDistanceCapsuleLanes<WideAvx512>(q); }
+    // The sculpture at one frame point, with the capsules as lanes of this instruction set; the
+    // limit below which it must be exact is not used.
+    static float sculpture(Vec3 q, float) { return sculptureDistanceCapsuleLanes<WideAvx512>(q); }
     using F = __m256;
     using D = __m512d;
     using I = __m256i;

@@ -6,7 +6,7 @@
 
 #include "math/float_ops.h"
 #include "math/vec3.h"
-#include "scene/sculpture.h"
+#include "scene/sculpture_within.h"
 
 namespace rm {
 
@@ -19,7 +19,7 @@ struct LaneOpsScalar {
     using MF = bool;
     using MD = bool;
 
-    static float sculpture(Vec3 q) { return sculptureDistanceInFrameScalar(q); }
+    static float sculpture(Vec3 q, float limit) { return sculptureDistanceWithin(q, limit); }
 
     static F setF(float v) { return v; }
     static F loadF(const float* p) { return *p; }

@@ -119,15 +119,18 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
     const int need = sculptureNeededLanes<V>(qx, qy, qz, g) & live;
     F s = far;
     if (need != 0) {
+        // Exact where it is at most the counting ground, or the far limit.
         alignas(64) float q[3][kWidth];
+        alignas(64) float limits[kWidth];
         alignas(64) float sLanes[kWidth];
         V::storeF(q[0], qx);
         V::storeF(q[1], qy);
         V::storeF(q[2], qz);
+        V::storeF(limits, V::selectF(V::andMF(V::gtF(g, zero), V::ltF(g, far)), far, g));
         V::storeF(sLanes, far);
         for (int lane = 0; lane < kWidth; ++lane) {
             if (need >> lane & 1) {
-                sLanes[lane] = V::sculpture({q[0][lane], q[1][lane], q[2][lane]});
+                sLanes[lane] = V::sculpture({q[0][lane], q[1][lane], q[2][lane]}, limits[lane]);
             }
         }
         s = V::loadF(sLanes);
