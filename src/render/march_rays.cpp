@@ -3,6 +3,9 @@
 #include "math/simd_level.h"
 #include "render/march_rays_kernels.h"
 #include "simd/lane_ops_scalar.h"
+#if defined(__wasm_simd128__)
+#include "simd/lane_ops_wasm.h"
+#endif
 #include "simd/march_lanes.h"
 
 namespace rm {
@@ -20,8 +23,14 @@ void marchRays(const Ray* rays, int count, MarchHit* hits) {
             break;
     }
 #endif
+#if defined(__wasm_simd128__)
+    // WebAssembly has no run-time test for its vector instructions: a module built with them
+    // uses them.
+    marchRaysLanes<LaneOpsWasm, 2>(rays, count, hits);
+#else
     // Without vector lanes, several single rays are still marched side by side.
     marchRaysLanes<LaneOpsScalar, 4>(rays, count, hits);
+#endif
 }
 
 }  // namespace rm
