@@ -106,7 +106,7 @@ PixelBytes shadePrimary(Observer& observer, Vec3 d) {
 template <typename Observer>
 PixelBytes shadePixel(Observer& observer, int x, int y) {
     const Vec3 d = primaryDirection(cameraRow(y), x);
-    observeVec3(observer, "camera", d);
+    observeVec3(observer, "camera.direction", d);
     return shadePrimary(observer, d);
 }
 
