@@ -1,6 +1,5 @@
 // The difference finder on images with planted differences and on files it must refuse.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
