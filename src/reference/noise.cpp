@@ -51,16 +51,8 @@ double noise(const PerlinNoise& table, double x, double y, double z) {
 }
 
 double octaveNoise(const OctaveNoise& table, double x, double y, double z) {
-    double sum = 0.0;
-    double amplitude = 1.0;
-    for (int32_t i = 0; i < table.octaves; ++i) {
-        sum = sum + amplitude * noise(table.base, x, y, z);
-        amplitude = amplitude * 0.5;
-        x = x + x;
-        y = y + y;
-        z = z + z;
-    }
-    return sum;
+    NoObserver none;
+    return octaveNoise(none, table, x, y, z);
 }
 
 }  // namespace rm::reference

@@ -22,6 +22,21 @@ Vec3 scaled(Vec3 v, float lengthSquared) {
     return {v.x * k, v.y * k, v.z * k};
 }
 
+Vec3 sculptureChannels(Vec3 t1, Vec3 t2, Vec3 t3, Vec3 t4) {
+    auto mix = [](float c1, float c2, float c3, float c4) {
+        return (((c1 + c2) + c3) + c4) * kFourRayWeight + kSculptureGlow;
+    };
+    return {mix(t1.x, t2.x, t3.x, t4.x) * kByteScale, mix(t1.y, t2.y, t3.y, t4.y) * kByteScale,
+            mix(t1.z, t2.z, t3.z, t4.z) * kByteScale};
+}
+
+Vec3 groundChannels(Vec3 u1, Vec3 u2, float k) {
+    // The mean's 0.5 and the byte scale enter red and green as the single factor 127.5; only
+    // blue carries the tint.
+    return {((u1.x + u2.x) * kHalfByteScale) * k, ((u1.y + u2.y) * kHalfByteScale) * k,
+            (((u1.z + u2.z) * 0.5f) * k + (1.0f - k) * kGroundBlueTint) * kByteScale};
+}
+
 }  // namespace
 
 Vec3 primaryHitPoint(Vec3 d, float t) {
@@ -62,33 +77,31 @@ PrimaryRays primaryReflectionsAt(Vec3 d, Material material, Vec3 p, Vec3 n) {
     return out;
 }
 
-PixelBytes surfaceBytes(const PrimaryRays& rays, const Vec3* colours) {
+Vec3 surfaceChannels(const PrimaryRays& rays, const Vec3* colours) {
     if (rays.material == Material::Sculpture) {
-        return sculptureBytes(colours[0], colours[1], colours[2], colours[3]);
+        return sculptureChannels(colours[0], colours[1], colours[2], colours[3]);
     }
-    return groundBytes(colours[0], colours[1], rays.k);
+    return groundChannels(colours[0], colours[1], rays.k);
 }
 
-PixelBytes skyBytes(Vec3 c) {
-    return {toByte(c.z * kByteScale), toByte(c.y * kByteScale), toByte(c.x * kByteScale)};
+PixelBytes surfaceBytes(const PrimaryRays& rays, const Vec3* colours) {
+    return channelBytes(surfaceChannels(rays, colours));
 }
+
+Vec3 skyChannels(Vec3 c) { return {c.x * kByteScale, c.y * kByteScale, c.z * kByteScale}; }
+
+PixelBytes channelBytes(Vec3 scaled) {
+    return {toByte(scaled.z), toByte(scaled.y), toByte(scaled.x)};
+}
+
+PixelBytes skyBytes(Vec3 c) { return channelBytes(skyChannels(c)); }
 
 PixelBytes sculptureBytes(Vec3 t1, Vec3 t2, Vec3 t3, Vec3 t4) {
-    auto mix = [](float c1, float c2, float c3, float c4) {
-        return (((c1 + c2) + c3) + c4) * kFourRayWeight + kSculptureGlow;
-    };
-    return skyBytes(
-        {mix(t1.x, t2.x, t3.x, t4.x), mix(t1.y, t2.y, t3.y, t4.y), mix(t1.z, t2.z, t3.z, t4.z)});
+    return channelBytes(sculptureChannels(t1, t2, t3, t4));
 }
 
 PixelBytes groundBytes(Vec3 u1, Vec3 u2, float k) {
-    // The mean's 0.5 and the byte scale enter red and green as the single factor 127.5; only
-    // blue carries the tint.
-    PixelBytes out;
-    out.blue = toByte((((u1.z + u2.z) * 0.5f) * k + (1.0f - k) * kGroundBlueTint) * kByteScale);
-    out.green = toByte(((u1.y + u2.y) * kHalfByteScale) * k);
-    out.red = toByte(((u1.x + u2.x) * kHalfByteScale) * k);
-    return out;
+    return channelBytes(groundChannels(u1, u2, k));
 }
 
 }  // namespace rm

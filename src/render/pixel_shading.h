@@ -42,4 +42,10 @@ PrimaryRays primaryReflectionsAt(Vec3 d, Material material, Vec3 p, Vec3 n);
 // The bytes of a surface pixel from the colours seen along its reflection rays.
 PixelBytes surfaceBytes(const PrimaryRays& rays, const Vec3* colours);
 
+// The same in two steps: the scaled channels (red in x, green in y, blue in z) that the bytes are
+// truncated from, then the bytes.
+Vec3 skyChannels(Vec3 colour);
+Vec3 surfaceChannels(const PrimaryRays& rays, const Vec3* colours);
+PixelBytes channelBytes(Vec3 scaled);
+
 }  // namespace rm

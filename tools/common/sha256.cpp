@@ -1,10 +1,10 @@
-#include "support/sha256.h"
+#include "common/sha256.h"
 
 #include <array>
 #include <cstring>
 #include <vector>
 
-namespace rmtest {
+namespace rm::tools {
 namespace {
 
 constexpr std::array<std::uint32_t, 64> kRound = {
@@ -78,4 +78,4 @@ std::string sha256Hex(const void* data, std::size_t size) {
     return out;
 }
 
-}  // namespace rmtest
+}  // namespace rm::tools
