@@ -38,7 +38,8 @@ for (let i = 0; i < args.length; ++i) {
     if (args[i] === '-h' || args[i] === '--help') {
         console.log(usage);
         process.exit(0);
-    } else if (args[i] === '--port' && /^\d+$/.test(args[i + 1] ?? '') && Number(args[i + 1]) < 65536) {
+    } else if (args[i] === '--port' && /^\d+$/.test(args[i + 1] ?? '') &&
+               Number(args[i + 1]) < 65536) {
         port = Number(args[++i]);
     } else if (args[i] === '--report' && args[i + 1] !== undefined) {
         reportFile = args[++i];

@@ -38,14 +38,10 @@ async function main() {
 
     run.report = {browser, module: choice, simdSupported, flipRow};
     element('browser').textContent = browser;
-    element('module').textContent = choice === 'simd' ? 'SIMD (raymarch-simd.wasm)'
-                                  : choice === 'baseline'
-                                      ? `baseline, no SIMD (raymarch.wasm)${simdSupported ? '' : ': this browser has no WebAssembly SIMD'}`
-                                      : moduleUrl;
+    element('module').textContent = moduleLabel(choice, moduleUrl, simdSupported, flipRow);
     if (flipRow !== null && !(Number.isInteger(flipRow) && flipRow >= 0 && flipRow < kRowCount)) {
         return finishWithError('page', `flip=${flipText} is not a row from 0 to ${kRowCount - 1}`);
     }
-    if (flipRow !== null) element('module').textContent += `, with one byte of row ${flipRow} flipped`;
 
     const golden = fetch('golden-rows.txt', {cache: 'no-store'})
                        .then((response) => (response.ok ? response.text() : ''))
@@ -54,7 +50,8 @@ async function main() {
     const worker = new Worker('render_worker.js', {type: 'module'});
     worker.onerror = (event) => {
         event.preventDefault();
-        finishWithError('worker', `the worker failed: ${event.message || 'it could not be loaded'}`);
+        const cause = event.message || 'it could not be loaded';
+        finishWithError('worker', `the worker failed: ${cause}`);
     };
     worker.onmessage = ({data}) => {
         if (run.finished) return;
@@ -77,6 +74,16 @@ async function main() {
     worker.postMessage({moduleUrl, flipRow});
 }
 
+function moduleLabel(choice, moduleUrl, simdSupported, flipRow) {
+    const flipped = flipRow === null ? '' : `, with one byte of row ${flipRow} flipped`;
+    if (choice === 'simd') return `SIMD (raymarch-simd.wasm)${flipped}`;
+    if (choice === 'baseline') {
+        const why = simdSupported ? '' : ': this browser has no WebAssembly SIMD';
+        return `baseline, no SIMD (raymarch.wasm)${why}${flipped}`;
+    }
+    return `${moduleUrl}${flipped}`;
+}
+
 function append(bytes) {
     if (run.length + bytes.length > run.image.length) {
         const larger = new Uint8Array(Math.max(2 * run.image.length, run.length + bytes.length));
@@ -85,7 +92,8 @@ function append(bytes) {
     }
     run.image.set(bytes, run.length);
     run.length += bytes.length;
-    const complete = Math.min(kRowCount, Math.floor(Math.max(0, run.length - kHeaderSize) / kRowBytes));
+    const rows = Math.floor(Math.max(0, run.length - kHeaderSize) / kRowBytes);
+    const complete = Math.min(kRowCount, rows);
     while (run.rowsDrawn < complete) drawRow(run.rowsDrawn++);
     element('rows').textContent = `${run.rowsDrawn} / ${kRowCount}`;
 }
@@ -120,26 +128,30 @@ async function finish(status, milliseconds, golden) {
     }
     const exact = await golden;
     if (exact === null) {
-        return finishWithError('golden', 'cannot read the exact image\'s hashes from golden-rows.txt');
+        return finishWithError('golden', 'cannot read the exact hashes from golden-rows.txt');
     }
     const image = run.image.subarray(0, run.length);
     const result = await compareImage(image, exact);
     const progressExact = run.progress === kProgress;
     Object.assign(run.report, result, {progressExact});
 
-    const summary = `SHA-256 ${result.sha256}, ${result.size} bytes; progress stream ${progressExact ? 'exact' : 'differs'}`;
+    const progress = progressExact ? 'exact' : 'differs';
+    const seconds = (milliseconds / 1000).toFixed(1);
     if (result.exact) {
         run.report.verdict = 'exact';
-        setVerdict('exact', `Exact: byte for byte the exact image, in ${(milliseconds / 1000).toFixed(1)} s`);
+        setVerdict('exact', `Exact: byte for byte the exact image, in ${seconds} s`);
     } else {
         run.report.verdict = 'differs';
-        const rows = result.differingRows === 1 ? '1 differing row' : `${result.differingRows} differing rows`;
-        const first = result.firstDifferingRow === null ? 'every row matches'
-                    : `first differing row ${result.firstDifferingRow} (counted from the bottom), ${rows}`;
+        const count = result.differingRows;
+        const rows = count === 1 ? '1 differing row' : `${count} differing rows`;
+        const first = result.firstDifferingRow === null
+            ? 'every row matches'
+            : `first differing row ${result.firstDifferingRow} (from the bottom), ${rows}`;
         const header = result.headerMatches ? '' : '; the header differs';
         setVerdict('differs', `Differs from the exact image: ${first}${header}`);
     }
-    element('detail').textContent = summary;
+    element('detail').textContent =
+        `SHA-256 ${result.sha256}, ${result.size} bytes; progress stream ${progress}`;
     offerDownloads(image);
     sendReport();
 }

@@ -55,7 +55,7 @@ export function runCommand(module, {onStdout, onStderr}) {
     }
     const {_start: start, memory: exportedMemory} = instance.exports;
     if (typeof start !== 'function' || !(exportedMemory instanceof WebAssembly.Memory)) {
-        return failure('module', 'the module is not a WASI command: it must export _start and memory');
+        return failure('module', 'the module is not a WASI command: it exports no _start or memory');
     }
     memory = exportedMemory;
 
@@ -65,7 +65,8 @@ export function runCommand(module, {onStdout, onStderr}) {
         if (thrown !== null && typeof thrown === 'object' && thrown[kExit]) {
             return {status: thrown.status};
         }
-        const cause = thrown instanceof Error ? `${thrown.name}: ${thrown.message}` : String(thrown);
+        const cause = thrown instanceof Error ? `${thrown.name}: ${thrown.message}`
+                                              : String(thrown);
         return failure('trap', `the module stopped with a trap: ${cause}`);
     }
     return {status: 0};

@@ -64,7 +64,8 @@ function command(imports, code, data = []) {
     ]);
 }
 
-const littleEndian32 = (value) => [value & 0xff, (value >> 8) & 0xff, (value >> 16) & 0xff, value >>> 24];
+const littleEndian32 = (value) =>
+    [value & 0xff, (value >> 8) & 0xff, (value >> 16) & 0xff, value >>> 24];
 
 // Memory for one fd_write of `string`: its iovec at 0, the count written at 8, the text at 16.
 function oneWrite(string) {
