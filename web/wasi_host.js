@@ -55,7 +55,7 @@ export function runCommand(module, {onStdout, onStderr}) {
     }
     const {_start: start, memory: exportedMemory} = instance.exports;
     if (typeof start !== 'function' || !(exportedMemory instanceof WebAssembly.Memory)) {
-        return failure('module', 'the module is not a WASI command: it exports no _start or memory');
+        return failure('module', 'the module is not a WASI command: no _start or no memory');
     }
     memory = exportedMemory;
 
