@@ -39,7 +39,7 @@ async function main() {
     run.report = {browser, module: choice, simdSupported, flipRow};
     element('browser').textContent = browser;
     element('module').textContent = moduleLabel(choice, moduleUrl, simdSupported, flipRow);
-    if (flipRow !== null && !(Number.isInteger(flipRow) && flipRow >= 0 && flipRow < kRowCount)) {
+    if (flipRow !== null && !(/^\d+$/.test(flipText) && flipRow < kRowCount)) {
         return finishWithError('page', `flip=${flipText} is not a row from 0 to ${kRowCount - 1}`);
     }
 
