@@ -38,10 +38,11 @@ async function main() {
 
     run.report = {browser, module: choice, simdSupported, flipRow};
     element('browser').textContent = browser;
-    element('module').textContent = moduleLabel(choice, moduleUrl, simdSupported, flipRow);
     if (flipRow !== null && !(/^\d+$/.test(flipText) && flipRow < kRowCount)) {
+        element('module').textContent = moduleLabel(choice, moduleUrl, simdSupported, null);
         return finishWithError('page', `flip=${flipText} is not a row from 0 to ${kRowCount - 1}`);
     }
+    element('module').textContent = moduleLabel(choice, moduleUrl, simdSupported, flipRow);
 
     const golden = fetch('golden-rows.txt', {cache: 'no-store'})
                        .then((response) => (response.ok ? response.text() : ''))
