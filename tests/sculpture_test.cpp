@@ -7,8 +7,10 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <vector>
 
 #include "math/float_bits.h"
+#include "scene/sculpture_within.h"
 
 namespace rm {
 namespace {
@@ -92,6 +94,46 @@ TEST(SculptureDistanceTest, IsNaNForANaNOrInfiniteCoordinate) {
                          Vec3{0, -inf, 0}, Vec3{0, 0, inf}}) {
         EXPECT_TRUE(std::isnan(sculptureDistance(p))) << p.x << ", " << p.y << ", " << p.z;
     }
+}
+
+TEST(SculptureDistanceTest, WithinALimitIsExactUpToItAndAboveItBeyond) {
+    // Frame points around the tube, at the corners where two capsules tie, and far out, against
+    // limits from inside the tube to the far limit.
+    std::mt19937 engine(23);
+    std::uniform_real_distribution<float> nearby(-14.0f, 10.0f);
+    std::uniform_real_distribution<float> wide(-4500.0f, 4500.0f);
+    std::uniform_real_distribution<float> limits(-1.0f, 30.0f);
+    std::vector<Vec3> points;
+    for (const auto& c : kPathCorners) {
+        points.push_back(
+            {static_cast<float>(c[0]), static_cast<float>(c[1]), static_cast<float>(c[2])});
+        points.push_back({static_cast<float>(c[0]) + 0.75f, static_cast<float>(c[1]) - 0.5f,
+                          static_cast<float>(c[2]) + 1.25f});
+    }
+    for (int i = 0; i < 40000; ++i) {
+        const bool near = i % 4 != 0;
+        points.push_back(near ? Vec3{nearby(engine), nearby(engine), nearby(engine)}
+                              : Vec3{wide(engine), wide(engine), wide(engine)});
+    }
+    int exactChecks = 0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const Vec3 q = points[i];
+        const float full = sculptureDistanceInFrameScalar(q);
+        for (const float limit : {limits(engine), full, 4000.0f}) {
+            const float within = sculptureDistanceWithin(q, limit);
+            if (full <= limit) {
+                ++exactChecks;
+                ASSERT_EQ(floatBits(within), floatBits(full)) << q.x << ", " << q.y << ", " << q.z;
+            } else {
+                ASSERT_GT(within, limit) << q.x << ", " << q.y << ", " << q.z;
+                ASSERT_LE(within, 4000.0f);
+            }
+        }
+    }
+    EXPECT_GT(exactChecks, 80000);
+    // A non-finite point gives what the full evaluation gives.
+    const float inf = std::numeric_limits<float>::infinity();
+    EXPECT_TRUE(std::isnan(sculptureDistanceWithin({inf, 0, 0}, 4000.0f)));
 }
 
 }  // namespace

@@ -1,11 +1,19 @@
+#include "render/march_lanes.h"
 #include "render/march_rays_kernels.h"
+#include "scene/field_kernels.h"
 #include "simd/lane_ops_avx2.h"
-#include "simd/march_lanes.h"
 
-namespace rm {
+namespace rm::avx2 {
+namespace {
 
-void marchRaysAvx2(const Ray* rays, int count, MarchHit* hits) {
-    marchRaysLanes<LaneOpsAvx2, 3>(rays, count, hits);
+struct CapsuleSculpture {
+    static float at(Vec3 q, float) { return avx2::sculptureDistanceInFrame(q); }
+};
+
+}  // namespace
+
+void marchRays(const Ray* rays, int count, MarchHit* hits) {
+    marchRaysLanes<LaneOpsAvx2, CapsuleSculpture, 3>(rays, count, hits);
 }
 
-}  // namespace rm
+}  // namespace rm::avx2

@@ -5,15 +5,10 @@
 #include <immintrin.h>
 #include <stdint.h>
 
-#include "math/vec3.h"
-#include "scene/field_kernels.h"
-
-namespace rm {
+namespace rm::avx2 {
 
 struct LaneOpsAvx2 {
     static constexpr int kWidth = 4;
-    // The sculpture at one frame point, with the capsules as lanes of this instruction set.
-    static float sculpture(Vec3 q) { return sculptureDistanceInFrameAvx2(q); }
     using F = __m128;    // float lanes
     using D = __m256d;   // double lanes
     using I = __m128i;   // 32-bit integer lanes
@@ -93,4 +88,4 @@ struct LaneOpsAvx2 {
     }
 };
 
-}  // namespace rm
+}  // namespace rm::avx2

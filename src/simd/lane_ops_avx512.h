@@ -6,17 +6,10 @@
 #include <immintrin.h>
 #include <stdint.h>
 
-#include "math/vec3.h"
-#include "scene/field_kernels.h"
-#include "simd/capsule_lanes.h"
-#include "simd/wide_avx512.h"
-
-namespace rm {
+namespace rm::avx512 {
 
 struct LaneOpsAvx512 {
     static constexpr int kWidth = 8;
-    // The sculpture at one frame point, with the capsules as lanes of this instruction set.
-    static float sculpture(Vec3 q) { return sculptureDistanceCapsuleLanes<WideAvx512>(q); }
     using F = __m256;
     using D = __m512d;
     using I = __m256i;
@@ -96,4 +89,4 @@ struct LaneOpsAvx512 {
     }
 };
 
-}  // namespace rm
+}  // namespace rm::avx512

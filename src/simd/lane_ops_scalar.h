@@ -4,9 +4,6 @@
 // interleaves several single rays, whose passes overlap in the processor.
 #include <stdint.h>
 
-#include "math/vec3.h"
-#include "scene/sculpture.h"
-
 namespace rm {
 
 struct LaneOpsScalar {
@@ -17,8 +14,6 @@ struct LaneOpsScalar {
     using L = int64_t;
     using MF = bool;
     using MD = bool;
-
-    static float sculpture(Vec3 q) { return sculptureDistanceInFrameScalar(q); }
 
     static F setF(float v) { return v; }
     static F loadF(const float* p) { return *p; }

@@ -6,9 +6,6 @@
 
 namespace rm {
 
-// The eye: origin of every primary ray.
-constexpr Vec3 kCameraOrigin = {0.0f, 5.0f, 150.0f};
-
 // A pixel's bytes in file order.
 struct PixelBytes {
     unsigned char blue;
@@ -37,10 +34,12 @@ struct PrimaryRays {
 
 PrimaryRays primaryReflections(Vec3 d, Material material, float t);
 
+// The primary ray's hit point at distance t along d from the eye, and the reflection rays at that
+// point given the surface normal n there.
+Vec3 primaryHitPoint(Vec3 d, float t);
+PrimaryRays primaryReflectionsAt(Vec3 d, Material material, Vec3 p, Vec3 n);
+
 // The bytes of a surface pixel from the colours seen along its reflection rays.
 PixelBytes surfaceBytes(const PrimaryRays& rays, const Vec3* colours);
-
-// Shades the primary ray from the eye along the world direction d.
-PixelBytes shadePrimary(Vec3 d);
 
 }  // namespace rm

@@ -1,6 +1,6 @@
-#include "math/mat4.h"
+#include "reference/mat4_multiply.h"
 
-namespace rm {
+namespace rm::reference {
 
 Mat4 mat4Multiply(const Mat4& a, const Mat4& b) {
     Mat4 out{};
@@ -14,4 +14,4 @@ Mat4 mat4Multiply(const Mat4& a, const Mat4& b) {
     return out;
 }
 
-}  // namespace rm
+}  // namespace rm::reference

@@ -1,4 +1,4 @@
-#include "math/simd_level.h"
+#include "simd/simd_level.h"
 
 namespace rm {
 namespace detail {

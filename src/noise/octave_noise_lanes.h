@@ -4,7 +4,7 @@
 // noise exactly as the scalar sum does, and the sum is then taken octave by octave in order.
 #include <stdint.h>
 
-#include "simd/plane_noise_lanes.h"
+#include "noise/plane_noise_lanes.h"
 
 namespace rm {
 

@@ -1,16 +1,17 @@
 #pragma once
 
 // The march of many rays at once, one ray per lane, written once for every set of lane operations
-// (see lane_ops_*.h). Each lane takes exactly the passes of the scalar march of its own ray: the
-// same points, field values, choices and steps. A lane whose ray ends takes the next ray at once.
+// (see simd/lane_ops_*.h). Each lane takes exactly the passes of the scalar march of its own ray:
+// the same points, field values, choices and steps. A lane whose ray ends takes the next ray at
+// once.
 #include "noise/noise_objects.h"
-#include "render/march.h"
+#include "render/march_constants.h"
 #include "render/march_hit.h"
 #include "render/ray.h"
 #include "scene/far_limit.h"
-#include "scene/field_kernels.h"
-#include "scene/sculpture.h"
-#include "simd/ground_lanes.h"
+#include "scene/ground_lanes.h"
+#include "scene/sculpture_bound.h"
+#include "scene/sculpture_frame.h"
 
 namespace rm {
 
@@ -42,29 +43,6 @@ struct MarchLanes {
     }
 };
 
-// The lanes whose sculpture distance can matter: where sculptureBeyond (term for term) cannot
-// rule it out against a counting ground, or else against the far limit.
-template <class V>
-int sculptureNeededLanes(typename V::F qx, typename V::F qy, typename V::F qz, typename V::F g) {
-    using D = typename V::D;
-    const D six = V::setD(6.0);
-    const D ax = V::absD(V::subD(V::widen(qx), V::setD(1.0)));
-    const D ay = V::absD(V::addD(V::widen(qy), V::setD(1.0)));
-    const D az = V::absD(V::addD(V::widen(qz), V::setD(4.0)));
-    auto beyond = [&](D a) { return V::zeroUnlessD(V::gtD(a, six), V::subD(a, six)); };
-    const D dx = beyond(ax);
-    const D dy = beyond(ay);
-    const D dz = beyond(az);
-    const D gd = V::widen(g);
-    const D far = V::setD(kFarLimit);
-    const D limit = V::selectD(V::andMD(V::gtD(gd, V::setD(0.0)), V::ltD(gd, far)), far, gd);
-    const D reach =
-        V::addD(V::addD(limit, V::setD(1.0)),
-                V::mulD(V::addD(V::addD(V::addD(ax, ay), az), V::setD(64.0)), V::setD(0x1p-13)));
-    const D boxSquared = V::addD(V::addD(V::mulD(dx, dx), V::mulD(dy, dy)), V::mulD(dz, dz));
-    return ~V::bitsD(V::gtD(boxSquared, V::mulD(reach, reach))) & ((1 << V::kWidth) - 1);
-}
-
 // The start of a pass of the lanes from `first`: the points and their ground cells, looked up.
 template <class V>
 struct PassStart {
@@ -88,7 +66,7 @@ __attribute__((always_inline)) inline PassStart<V> startPassLanes(const MarchLan
 }
 
 // The rest of the pass; returns the lanes whose march ended, with their results in l.result.
-template <class V, int kGroups>
+template <class V, class Sculpture, int kGroups>
 __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>& l,
                                                           const PassStart<V>& start, int first,
                                                           int liveLanes) {
@@ -103,31 +81,28 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
     const F pz = start.pz;
     const F g = groundFromCells<V>(start.ground, py);
 
-    // Frame points, term for term as sculptureFramePoint.
-    const float* r = kSculptureFrame.m;
-    const F qx = V::addF(
-        V::addF(V::addF(V::mulF(px, V::setF(r[0])), V::mulF(py, V::setF(r[4]))), V::setF(r[12])),
-        V::mulF(pz, V::setF(r[8])));
-    const F qy = V::addF(
-        V::addF(V::addF(V::mulF(px, V::setF(r[1])), V::mulF(py, V::setF(r[5]))), V::setF(r[13])),
-        V::mulF(pz, V::setF(r[9])));
-    const F qz = V::addF(V::addF(V::addF(V::setF(r[14] - 5.0f), V::mulF(px, V::setF(r[2]))),
-                                 V::mulF(py, V::setF(r[6]))),
-                         V::mulF(pz, V::setF(r[10])));
+    const FramePointLanes<V> q = sculptureFramePointLanes<V>(px, py, pz);
+    const F qx = q.x;
+    const F qy = q.y;
+    const F qz = q.z;
 
     // The sculpture is evaluated only in lanes where its lower bound cannot rule it out.
     const int need = sculptureNeededLanes<V>(qx, qy, qz, g) & live;
     F s = far;
     if (need != 0) {
-        alignas(64) float q[3][kWidth];
+        // Exact where it is at most the counting ground, or the far limit.
+        alignas(64) float frame[3][kWidth];
+        alignas(64) float limits[kWidth];
         alignas(64) float sLanes[kWidth];
-        V::storeF(q[0], qx);
-        V::storeF(q[1], qy);
-        V::storeF(q[2], qz);
+        V::storeF(frame[0], qx);
+        V::storeF(frame[1], qy);
+        V::storeF(frame[2], qz);
+        V::storeF(limits, V::selectF(V::andMF(V::gtF(g, zero), V::ltF(g, far)), far, g));
         V::storeF(sLanes, far);
         for (int lane = 0; lane < kWidth; ++lane) {
             if (need >> lane & 1) {
-                sLanes[lane] = V::sculpture({q[0][lane], q[1][lane], q[2][lane]});
+                sLanes[lane] =
+                    Sculpture::at({frame[0][lane], frame[1][lane], frame[2][lane]}, limits[lane]);
             }
         }
         s = V::loadF(sLanes);
@@ -167,7 +142,9 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
     return done;
 }
 
-template <class V, int kGroups>
+// Sculpture::at(q, limit) is the sculpture at a frame point, for the lanes that need it: exact
+// wherever it is at most the limit, above the limit elsewhere.
+template <class V, class Sculpture, int kGroups>
 void marchRaysLanes(const Ray* rays, int count, MarchHit* hits) {
     if (count <= 0) return;
     const PlaneHashes& hashes = *groundHashes;
@@ -195,8 +172,8 @@ void marchRaysLanes(const Ray* rays, int count, MarchHit* hits) {
         uint32_t done = 0;
         for (int group = 0; group < kGroups; ++group) {
             const int first = group * V::kWidth;
-            done |= static_cast<uint32_t>(finishPassLanes<V, kGroups>(l, starts[group], first,
-                                                                      static_cast<int>(live)))
+            done |= static_cast<uint32_t>(finishPassLanes<V, Sculpture, kGroups>(
+                        l, starts[group], first, static_cast<int>(live)))
                     << first;
         }
         if (done == 0) continue;

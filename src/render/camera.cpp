@@ -1,4 +1,4 @@
-#include "app/camera.h"
+#include "render/camera.h"
 
 #include "math/float_ops.h"
 

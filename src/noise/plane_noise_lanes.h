@@ -2,6 +2,7 @@
 
 // Gradient noise of the plane z = 0 at one point per lane, written once for every set of lane
 // operations (see lane_ops_*.h). Each lane computes exactly what noisePlane computes.
+#include "noise/plane_gradient_table.h"
 #include "noise/plane_hashes.h"
 
 namespace rm {
@@ -67,11 +68,25 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
     const D fv = fadeLanes<V>(yf);
 
     // Interpolate; the far value of each pair is never formed on its own.
-    const typename V::L codes = V::widenI(cell.corners);
-    const GradientLanes<V> c1 = gradientLanes<V>(codes, 0, xf, yf);
-    const GradientLanes<V> c2 = gradientLanes<V>(codes, 4, x1, yf);
-    const GradientLanes<V> c3 = gradientLanes<V>(codes, 8, xf, y1);
-    const GradientLanes<V> c4 = gradientLanes<V>(codes, 12, x1, y1);
+    GradientLanes<V> c1, c2, c3, c4;
+    if constexpr (V::kWidth == 1) {
+        // A single lane reads its gradient choices from a table instead of testing hash bits.
+        const double offsets[5] = {xf, x1, yf, y1, 0.0};
+        auto corner = [&](int k) {
+            const PlaneGradientChoice& c = kPlaneGradients.choices[k][cell.corners >> 4 * k & 15];
+            return GradientLanes<V>{offsets[c.u] * c.uSign, offsets[c.v] * c.vSign};
+        };
+        c1 = corner(0);
+        c2 = corner(1);
+        c3 = corner(2);
+        c4 = corner(3);
+    } else {
+        const typename V::L codes = V::widenI(cell.corners);
+        c1 = gradientLanes<V>(codes, 0, xf, yf);
+        c2 = gradientLanes<V>(codes, 4, x1, yf);
+        c3 = gradientLanes<V>(codes, 8, xf, y1);
+        c4 = gradientLanes<V>(codes, 12, x1, y1);
+    }
     const D g1 = V::addD(c1.u, c1.v);
     const D l1 = V::addD(V::mulD(V::addD(V::subD(c2.u, g1), c2.v), fu), g1);
     const D g3 = V::addD(c3.u, c3.v);

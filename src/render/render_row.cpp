@@ -1,12 +1,11 @@
-#include "app/render_row.h"
+#include "render/render_row.h"
 
-#include "app/camera.h"
-#include "app/shade_primary.h"
+#include "render/camera.h"
 #include "render/march_rays.h"
+#include "render/pixel_shading.h"
 #include "render/reflection.h"
 #include "render/shading_constants.h"
 #include "render/sky.h"
-#include "render/trace.h"
 
 namespace rm {
 namespace {

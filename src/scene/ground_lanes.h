@@ -1,9 +1,9 @@
 #pragma once
 
-// groundDistance at one point per lane: the same bits as the scalar field in every lane.
+// The ground field at one point per lane, written once for every set of lane operations.
 #include "math/vec3.h"
+#include "noise/plane_noise_lanes.h"
 #include "scene/ground_terms.h"
-#include "simd/plane_noise_lanes.h"
 
 namespace rm {
 

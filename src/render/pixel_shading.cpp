@@ -1,14 +1,11 @@
-#include "app/shade_primary.h"
+#include "render/pixel_shading.h"
 
-#include "app/to_byte.h"
 #include "math/float_bits.h"
 #include "math/float_ops.h"
-#include "render/march.h"
+#include "render/camera.h"
 #include "render/normal.h"
-#include "render/scene_fields.h"
 #include "render/shading_constants.h"
-#include "render/sky.h"
-#include "render/trace.h"
+#include "render/to_byte.h"
 
 namespace rm {
 namespace {
@@ -27,11 +24,17 @@ Vec3 scaled(Vec3 v, float lengthSquared) {
 
 }  // namespace
 
-PrimaryRays primaryReflections(Vec3 d, Material material, float t) {
+Vec3 primaryHitPoint(Vec3 d, float t) {
     // The eye's x is 0, so nothing is added to the hit point's x.
-    const Vec3 p = {t * d.x, t * d.y + kCameraOrigin.y, t * d.z + kCameraOrigin.z};
-    const Vec3 n = estimateNormal(SceneFields{}, p, material != Material::Ground,
-                                  material != Material::Sculpture);
+    return {t * d.x, t * d.y + kCameraOrigin.y, t * d.z + kCameraOrigin.z};
+}
+
+PrimaryRays primaryReflections(Vec3 d, Material material, float t) {
+    const Vec3 p = primaryHitPoint(d, t);
+    return primaryReflectionsAt(d, material, p, estimateNormal(p, material));
+}
+
+PrimaryRays primaryReflectionsAt(Vec3 d, Material material, Vec3 p, Vec3 n) {
     const Vec3 r = reflect(d, n);
     PrimaryRays out;
     out.material = material;
@@ -86,17 +89,6 @@ PixelBytes groundBytes(Vec3 u1, Vec3 u2, float k) {
     out.green = toByte(((u1.y + u2.y) * kHalfByteScale) * k);
     out.red = toByte(((u1.x + u2.x) * kHalfByteScale) * k);
     return out;
-}
-
-PixelBytes shadePrimary(Vec3 d) {
-    const MarchHit hit = march(SceneFields{}, kCameraOrigin, d);
-    if (hit.distance > kSkyThreshold) return skyBytes(skyColor(kCameraOrigin, d));
-    const PrimaryRays rays = primaryReflections(d, hit.material, hit.distance);
-    Vec3 colours[4];
-    for (int i = 0; i < rays.count; ++i) {
-        colours[i] = trace(1, rays.rays[i].origin, rays.rays[i].direction);
-    }
-    return surfaceBytes(rays, colours);
 }
 
 }  // namespace rm

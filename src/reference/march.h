@@ -1,31 +1,28 @@
 #pragma once
 
 #include "math/vec3.h"
+#include "render/march_constants.h"
 #include "render/march_hit.h"
-#include "render/pass_choice.h"
 #include "scene/far_limit.h"
 
-namespace rm {
+namespace rm::reference {
 
-constexpr int kMarchMaxSteps = 4096;
-constexpr float kHitThreshold = 0.001f;  // 0x3a83126f
-constexpr double kStepScale = 0.5;
+// The nearer admissible surface of one march pass, and its distance.
+struct PassChoice {
+    float distance;
+    Material material;
+};
 
 // The nearer admissible surface at p: the sculpture if below the far limit, then the ground if
-// strictly positive and nearer still; a tie goes to the sculpture. Fields that know a cheaper way
-// to the same choice provide their own `choose`.
+// strictly positive and nearer still; a tie goes to the sculpture.
 template <typename Fields>
 PassChoice chooseSurface(const Fields& fields, Vec3 p) {
-    if constexpr (requires { fields.choose(p); }) {
-        return fields.choose(p);
-    } else {
-        PassChoice choice = {kFarLimit, Material::None};
-        const float s = fields.sculpture(p);
-        if (s < choice.distance) choice = {s, Material::Sculpture};
-        const float g = fields.ground(p);
-        if (g > 0.0f && g < choice.distance) choice = {g, Material::Ground};
-        return choice;
-    }
+    PassChoice choice = {kFarLimit, Material::None};
+    const float s = fields.sculpture(p);
+    if (s < choice.distance) choice = {s, Material::Sculpture};
+    const float g = fields.ground(p);
+    if (g > 0.0f && g < choice.distance) choice = {g, Material::Ground};
+    return choice;
 }
 
 // Sphere-traces a ray through two distance fields, `fields.sculpture(p)` and `fields.ground(p)`,
@@ -46,4 +43,4 @@ MarchHit march(const Fields& fields, Vec3 origin, Vec3 direction) {
     return {Material::None, kFarLimit};
 }
 
-}  // namespace rm
+}  // namespace rm::reference

@@ -5,6 +5,9 @@
 
 namespace rm {
 
+// The eye: origin of every primary ray.
+constexpr Vec3 kCameraOrigin = {0.0f, 5.0f, 150.0f};
+
 constexpr int kImageWidth = 1280;
 constexpr int kImageHeight = 1024;
 constexpr int kRowBytes = 3 * kImageWidth;
