@@ -65,6 +65,26 @@ __attribute__((always_inline)) inline PassStart<V> startPassLanes(const MarchLan
     return {t, px, py, pz, groundCellsLanes<V>(hashes, px, pz)};
 }
 
+// The sculpture one lane of `need` at a time, by at(q, limit) at a single frame point; the far
+// limit in the other lanes.
+template <class V, class At>
+typename V::F sculptureLaneByLane(const FramePointLanes<V>& q, typename V::F limit, int need,
+                                  At at) {
+    alignas(64) float frame[3][V::kWidth];
+    alignas(64) float limits[V::kWidth];
+    alignas(64) float lanes[V::kWidth];
+    V::storeF(frame[0], q.x);
+    V::storeF(frame[1], q.y);
+    V::storeF(frame[2], q.z);
+    V::storeF(limits, limit);
+    V::storeF(lanes, V::setF(kFarLimit));
+    for (int lane = 0; lane < V::kWidth; ++lane) {
+        if (need >> lane & 1)
+            lanes[lane] = at({frame[0][lane], frame[1][lane], frame[2][lane]}, limits[lane]);
+    }
+    return V::loadF(lanes);
+}
+
 // The rest of the pass; returns the lanes whose march ended, with their results in l.result.
 template <class V, class Sculpture, int kGroups>
 __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>& l,
@@ -86,26 +106,12 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
     const F qy = q.y;
     const F qz = q.z;
 
-    // The sculpture is evaluated only in lanes where its lower bound cannot rule it out.
+    // The sculpture is evaluated only where its lower bound cannot rule it out: exact where it is
+    // at most the counting ground, or the far limit.
     const int need = sculptureNeededLanes<V>(qx, qy, qz, g) & live;
     F s = far;
     if (need != 0) {
-        // Exact where it is at most the counting ground, or the far limit.
-        alignas(64) float frame[3][kWidth];
-        alignas(64) float limits[kWidth];
-        alignas(64) float sLanes[kWidth];
-        V::storeF(frame[0], qx);
-        V::storeF(frame[1], qy);
-        V::storeF(frame[2], qz);
-        V::storeF(limits, V::selectF(V::andMF(V::gtF(g, zero), V::ltF(g, far)), far, g));
-        V::storeF(sLanes, far);
-        for (int lane = 0; lane < kWidth; ++lane) {
-            if (need >> lane & 1) {
-                sLanes[lane] =
-                    Sculpture::at({frame[0][lane], frame[1][lane], frame[2][lane]}, limits[lane]);
-            }
-        }
-        s = V::loadF(sLanes);
+        s = Sculpture::at(q, V::selectF(V::andMF(V::gtF(g, zero), V::ltF(g, far)), far, g), need);
     }
 
     // Choose as the scalar pass does: the sculpture below the far limit, then a strictly
@@ -142,8 +148,8 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
     return done;
 }
 
-// Sculpture::at(q, limit) is the sculpture at a frame point, for the lanes that need it: exact
-// wherever it is at most the limit, above the limit elsewhere.
+// Sculpture::at(q, limit, need) is the sculpture at the frame points of the lanes in `need`:
+// exact in each such lane wherever it is at most that lane's limit, above the limit elsewhere.
 template <class V, class Sculpture, int kGroups>
 void marchRaysLanes(const Ray* rays, int count, MarchHit* hits) {
     if (count <= 0) return;

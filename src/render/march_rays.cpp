@@ -6,9 +6,8 @@
 #include "simd/lane_ops_scalar.h"
 #include "simd/simd_level.h"
 #if defined(__wasm_simd128__)
-#include "scene/capsule_lanes.h"
+#include "scene/sculpture_lanes.h"
 #include "simd/lane_ops_wasm.h"
-#include "simd/wide_wasm.h"
 #endif
 
 namespace rm {
@@ -16,12 +15,17 @@ namespace {
 
 // One capsule at a time, only those a bound cannot rule out against the limit.
 struct NearestCapsulesSculpture {
-    static float at(Vec3 q, float limit) { return sculptureDistanceWithin(q, limit); }
+    static float at(const FramePointLanes<LaneOpsScalar>& q, float limit, int) {
+        return sculptureDistanceWithin({q.x, q.y, q.z}, limit);
+    }
 };
 
 #if defined(__wasm_simd128__)
+// All capsules, a point per lane.
 struct CapsuleSculpture {
-    static float at(Vec3 q, float) { return sculptureDistanceCapsuleLanes<WideWasm>(q); }
+    static LaneOpsWasm::F at(const FramePointLanes<LaneOpsWasm>& q, LaneOpsWasm::F, int need) {
+        return sculptureInFrameLanes<LaneOpsWasm>(q, need);
+    }
 };
 #endif
 

@@ -6,8 +6,13 @@
 namespace rm::avx2 {
 namespace {
 
+// With four lanes the capsules as lanes, one point at a time, remain the cheaper way.
 struct CapsuleSculpture {
-    static float at(Vec3 q, float) { return avx2::sculptureDistanceInFrame(q); }
+    static LaneOpsAvx2::F at(const FramePointLanes<LaneOpsAvx2>& q, LaneOpsAvx2::F limit,
+                             int need) {
+        return sculptureLaneByLane<LaneOpsAvx2>(
+            q, limit, need, [](Vec3 p, float) { return avx2::sculptureDistanceInFrame(p); });
+    }
 };
 
 }  // namespace

@@ -22,6 +22,8 @@ struct LaneOpsAvx2 {
     static F addF(F a, F b) { return _mm_add_ps(a, b); }
     static F subF(F a, F b) { return _mm_sub_ps(a, b); }
     static F mulF(F a, F b) { return _mm_mul_ps(a, b); }
+    static F sqrtF(F a) { return _mm_sqrt_ps(a); }
+    static MF leF(F a, F b) { return _mm_cmple_ps(a, b); }
     static MF ltF(F a, F b) { return _mm_cmplt_ps(a, b); }
     static MF gtF(F a, F b) { return _mm_cmpgt_ps(a, b); }
     static MF geF(F a, F b) { return _mm_cmpge_ps(a, b); }

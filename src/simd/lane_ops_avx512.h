@@ -23,6 +23,8 @@ struct LaneOpsAvx512 {
     static F addF(F a, F b) { return _mm256_add_ps(a, b); }
     static F subF(F a, F b) { return _mm256_sub_ps(a, b); }
     static F mulF(F a, F b) { return _mm256_mul_ps(a, b); }
+    static F sqrtF(F a) { return _mm256_sqrt_ps(a); }
+    static MF leF(F a, F b) { return _mm256_cmp_ps_mask(a, b, _CMP_LE_OQ); }
     static MF ltF(F a, F b) { return _mm256_cmp_ps_mask(a, b, _CMP_LT_OQ); }
     static MF gtF(F a, F b) { return _mm256_cmp_ps_mask(a, b, _CMP_GT_OQ); }
     static MF geF(F a, F b) { return _mm256_cmp_ps_mask(a, b, _CMP_GE_OQ); }

@@ -33,6 +33,8 @@ struct LaneOpsWasm {
     static F addF(F a, F b) { return wasm_f32x4_add(a, b); }
     static F subF(F a, F b) { return wasm_f32x4_sub(a, b); }
     static F mulF(F a, F b) { return wasm_f32x4_mul(a, b); }
+    static F sqrtF(F a) { return wasm_f32x4_sqrt(a); }
+    static MF leF(F a, F b) { return wasm_f32x4_le(a, b); }
     static MF ltF(F a, F b) { return wasm_f32x4_lt(a, b); }
     static MF gtF(F a, F b) { return wasm_f32x4_gt(a, b); }
     static MF geF(F a, F b) { return wasm_f32x4_ge(a, b); }
