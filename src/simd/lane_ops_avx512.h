@@ -74,6 +74,11 @@ struct LaneOpsAvx512 {
     }
 
     static L widenI(I v) { return _mm512_cvtepu32_epi64(v); }
+    static L shiftRightL(L h, int n) { return _mm512_srli_epi64(h, static_cast<unsigned>(n)); }
+    // table[h & 15] in every lane.
+    static D tableD(const double (&table)[16], L h) {
+        return _mm512_permutex2var_pd(_mm512_load_pd(table), h, _mm512_load_pd(table + 8));
+    }
     static MD bitSetL(L h, int bit) {
         return _mm512_test_epi64_mask(h, _mm512_set1_epi64(int64_t{1} << bit));
     }
