@@ -139,8 +139,9 @@ TEST(SculptureDistanceTest, WithinALimitIsExactUpToItAndAboveItBeyond) {
 }
 
 TEST(SculptureDistanceTest, PointPerLaneIsThePlainLoopBitForBit) {
-    // The turns folded in at compile time: on and off the axes of turned and unturned capsules,
-    // at segment ends, at signed zeros, huge and non-finite coordinates, and random points.
+    // Only the candidate capsules of the point's cell, their turns folded in at compile time: on
+    // and off the axes of turned and unturned capsules, at segment ends, at signed zeros, huge
+    // and non-finite coordinates, and random points.
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float huge = std::numeric_limits<float>::max();
@@ -150,11 +151,21 @@ TEST(SculptureDistanceTest, PointPerLaneIsThePlainLoopBitForBit) {
         {7, 3, -5.5f}, {1e30f, -2, 3},    {huge, 0, 0},      {0, -huge, 0},
         {inf, 0, 0},   {0, nan, 0},       {0, 0, -inf},      {nan, inf, 1},
     };
+    // On the faces of the grid cells that choose the candidate capsules, and just inside and
+    // outside the grid.
+    for (float face = -22.0f; face <= 20.0f; face += 2.0f) {
+        for (const float v : {face, std::nextafter(face, -100.0f), face + 0.5f}) {
+            points.push_back({v, 1.0f, -4.0f});
+            points.push_back({1.0f, v, -4.0f});
+            points.push_back({1.0f, -1.0f, v});
+            points.push_back({v, v - 1.0f, v - 4.0f});
+        }
+    }
     std::mt19937 engine(29);
-    std::uniform_real_distribution<float> nearby(-14.0f, 10.0f);
+    std::uniform_real_distribution<float> grid(-22.0f, 20.0f);
     std::uniform_real_distribution<float> wide(-4500.0f, 4500.0f);
-    for (int i = 0; i < 20000; ++i) {
-        points.push_back(i % 4 != 0 ? Vec3{nearby(engine), nearby(engine), nearby(engine)}
+    for (int i = 0; i < 100000; ++i) {
+        points.push_back(i % 8 != 0 ? Vec3{grid(engine), grid(engine), grid(engine)}
                                     : Vec3{wide(engine), wide(engine), wide(engine)});
     }
     for (const Vec3 q : points) {

@@ -65,26 +65,6 @@ __attribute__((always_inline)) inline PassStart<V> startPassLanes(const MarchLan
     return {t, px, py, pz, groundCellsLanes<V>(hashes, px, pz)};
 }
 
-// The sculpture one lane of `need` at a time, by at(q, limit) at a single frame point; the far
-// limit in the other lanes.
-template <class V, class At>
-typename V::F sculptureLaneByLane(const FramePointLanes<V>& q, typename V::F limit, int need,
-                                  At at) {
-    alignas(64) float frame[3][V::kWidth];
-    alignas(64) float limits[V::kWidth];
-    alignas(64) float lanes[V::kWidth];
-    V::storeF(frame[0], q.x);
-    V::storeF(frame[1], q.y);
-    V::storeF(frame[2], q.z);
-    V::storeF(limits, limit);
-    V::storeF(lanes, V::setF(kFarLimit));
-    for (int lane = 0; lane < V::kWidth; ++lane) {
-        if (need >> lane & 1)
-            lanes[lane] = at({frame[0][lane], frame[1][lane], frame[2][lane]}, limits[lane]);
-    }
-    return V::loadF(lanes);
-}
-
 // The rest of the pass; returns the lanes whose march ended, with their results in l.result.
 template <class V, class Sculpture, int kGroups>
 __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>& l,

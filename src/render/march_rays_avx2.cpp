@@ -1,17 +1,16 @@
 #include "render/march_lanes.h"
 #include "render/march_rays_kernels.h"
 #include "scene/field_kernels.h"
+#include "scene/sculpture_lanes.h"
 #include "simd/lane_ops_avx2.h"
 
 namespace rm::avx2 {
 namespace {
 
-// With four lanes the capsules as lanes, one point at a time, remain the cheaper way.
+// The candidate capsules of the lanes, a point per lane.
 struct CapsuleSculpture {
-    static LaneOpsAvx2::F at(const FramePointLanes<LaneOpsAvx2>& q, LaneOpsAvx2::F limit,
-                             int need) {
-        return sculptureLaneByLane<LaneOpsAvx2>(
-            q, limit, need, [](Vec3 p, float) { return avx2::sculptureDistanceInFrame(p); });
+    static LaneOpsAvx2::F at(const FramePointLanes<LaneOpsAvx2>& q, LaneOpsAvx2::F, int need) {
+        return sculptureInFrameLanes<LaneOpsAvx2>(q, need);
     }
 };
 

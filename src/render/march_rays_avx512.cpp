@@ -6,8 +6,8 @@
 namespace rm::avx512 {
 namespace {
 
-// All capsules, a point per lane: cheaper than the capsules as lanes one point at a time once a
-// few lanes need the sculpture, and free of a branch per lane.
+// The candidate capsules of the lanes, a point per lane: cheaper than the capsules as lanes one
+// point at a time once a few lanes need the sculpture.
 struct CapsuleSculpture {
     static LaneOpsAvx512::F at(const FramePointLanes<LaneOpsAvx512>& q, LaneOpsAvx512::F,
                                int need) {

@@ -5,9 +5,11 @@
 // cosine or sine of exactly 1 is the factor itself, and a term with a sine of 0 adds a zero, which
 // can only change the sign of a zero that is squared or clamped later. So for a finite point every
 // capsule distance, and the running minimum, is bit for bit the plain loop's; non-finite points
-// take the plain loop, whose NaN rules the folding would not keep.
+// take the plain loop, whose NaN rules the folding would not keep. Only the capsules that can be
+// the nearest in the grid cells of the lanes are evaluated (see sculpture_cells.h).
 #include "scene/far_limit.h"
 #include "scene/sculpture.h"
+#include "scene/sculpture_cells.h"
 #include "scene/sculpture_frame.h"
 
 namespace rm {
@@ -55,25 +57,46 @@ __attribute__((always_inline)) inline typename V::F capsuleLanes(const FramePoin
     return V::subF(V::sqrtF(sum), V::setF(1.0f));
 }
 
-// The running minimum over the capsules from kIndex on, in table order: m stays unless m <= d
-// fails, as in the plain loop.
+// The running minimum over the candidate capsules from kIndex on, in table order: m stays unless
+// m <= d fails, as in the plain loop. For finite points the capsules left out are further than
+// one that is kept, so the minimum is the same.
 template <class V, int kIndex>
 __attribute__((always_inline)) inline void capsulesFromLanes(const FramePointLanes<V>& q,
+                                                             uint32_t candidates,
                                                              typename V::F& m) {
     if constexpr (kIndex < kCapsuleCount) {
-        const typename V::F d = capsuleLanes<V, kIndex>(q);
-        m = V::selectF(V::leF(m, d), d, m);
-        capsulesFromLanes<V, kIndex + 1>(q, m);
+        if (candidates >> kIndex & 1) {
+            const typename V::F d = capsuleLanes<V, kIndex>(q);
+            m = V::selectF(V::leF(m, d), d, m);
+        }
+        capsulesFromLanes<V, kIndex + 1>(q, candidates, m);
     }
 }
 
-// sculptureDistanceInFrameScalar at the frame point of every lane of `need`.
+// The capsules that can be the nearest at the frame point of some lane of `need`.
 template <class V>
-__attribute__((always_inline)) inline typename V::F sculptureInFrameLanes(
-    const FramePointLanes<V>& q, int need) {
+__attribute__((always_inline)) inline uint32_t sculptureCandidateLanes(const FramePointLanes<V>& q,
+                                                                       int need) {
+    const SculptureCellLanes<V> cells = sculptureCellLanes<V>(q.x, q.y, q.z);
+    if ((need & cells.outside) != 0) return kAllCapsules;
+    alignas(64) int32_t index[V::kWidth];
+    V::storeI(index, cells.index);
+    uint32_t candidates = 0;
+    for (int lane = 0; lane < V::kWidth; ++lane) {
+        const uint32_t cell = kSculptureCells.candidates[index[lane] & 4095];
+        candidates |= (need >> lane & 1) ? cell : 0u;
+    }
+    return candidates;
+}
+
+// sculptureDistanceInFrameScalar at the frame point of every lane of `need`, from the candidates
+// of those lanes.
+template <class V>
+__attribute__((always_inline)) inline typename V::F sculptureOfCandidatesLanes(
+    const FramePointLanes<V>& q, uint32_t candidates, int need) {
     using F = typename V::F;
     F m = V::setF(kFarLimit);
-    capsulesFromLanes<V, 0>(q, m);
+    capsulesFromLanes<V, 0>(q, candidates, m);
     // x - x is 0 for a finite x and NaN otherwise.
     const F spread = V::addF(V::addF(V::subF(q.x, q.x), V::subF(q.y, q.y)), V::subF(q.z, q.z));
     const int nonFinite = ~V::bitsF(V::ltF(spread, V::setF(1.0f))) & need;
@@ -93,6 +116,13 @@ __attribute__((always_inline)) inline typename V::F sculptureInFrameLanes(
         m = V::loadF(lanes);
     }
     return m;
+}
+
+// sculptureDistanceInFrameScalar at the frame point of every lane of `need`.
+template <class V>
+__attribute__((always_inline)) inline typename V::F sculptureInFrameLanes(
+    const FramePointLanes<V>& q, int need) {
+    return sculptureOfCandidatesLanes<V>(q, sculptureCandidateLanes<V>(q, need), need);
 }
 
 }  // namespace rm

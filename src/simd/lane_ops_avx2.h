@@ -50,6 +50,7 @@ struct LaneOpsAvx2 {
     static F narrow(D v) { return _mm256_cvtpd_ps(v); }
     // Truncation of integral values; out of range or NaN gives 0x80000000.
     static I truncate(D v) { return _mm256_cvttpd_epi32(v); }
+    static I truncateF(F v) { return _mm_cvttps_epi32(v); }
 
     static I setI(int32_t v) { return _mm_set1_epi32(v); }
     static I loadI(const int32_t* p) { return _mm_load_si128(reinterpret_cast<const __m128i*>(p)); }

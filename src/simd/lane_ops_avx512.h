@@ -53,6 +53,7 @@ struct LaneOpsAvx512 {
     static F narrow(D v) { return _mm512_cvtpd_ps(v); }
     // Truncation of integral values; out of range or NaN gives 0x80000000.
     static I truncate(D v) { return _mm512_cvttpd_epi32(v); }
+    static I truncateF(F v) { return _mm256_cvttps_epi32(v); }
 
     static I setI(int32_t v) { return _mm256_set1_epi32(v); }
     static I loadI(const int32_t* p) {

@@ -52,6 +52,10 @@ struct LaneOpsScalar {
         return v >= -2147483648.0 && v < 2147483648.0 ? static_cast<int32_t>(v) : INT32_MIN;
     }
 
+    static I truncateF(F v) {
+        return v >= -2147483648.0f && v < 2147483648.0f ? static_cast<int32_t>(v) : INT32_MIN;
+    }
+
     static I setI(int32_t v) { return v; }
     static I loadI(const int32_t* p) { return *p; }
     static void storeI(int32_t* p, I v) { *p = v; }

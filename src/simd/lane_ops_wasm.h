@@ -84,6 +84,9 @@ struct LaneOpsWasm {
                                   wasm_i32x4_trunc_sat_f64x2_zero(high), 0, 1, 4, 5);
     }
 
+    // Truncation toward zero; out of range it saturates, and NaN gives 0.
+    static I truncateF(F v) { return wasm_i32x4_trunc_sat_f32x4(v); }
+
     static I setI(int32_t v) { return wasm_i32x4_splat(v); }
     static I loadI(const int32_t* p) { return wasm_v128_load(p); }
     static void storeI(int32_t* p, I v) { wasm_v128_store(p, v); }
