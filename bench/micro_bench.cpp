@@ -15,6 +15,7 @@
 #include "render/sky.h"
 #include "scene/ground.h"
 #include "scene/sculpture.h"
+#include "scene/sculpture_lanes.h"
 #include "simd/lane_ops_scalar.h"
 #include "simd/simd_level.h"
 
@@ -42,6 +43,16 @@ void BM_sculptureDistance(benchmark::State& state) {
         benchmark::DoNotOptimize(rm::sculptureDistance(samplePoint(i++ & kPointMask)));
 }
 BENCHMARK(BM_sculptureDistance);
+
+// The point-per-lane sculpture kernel of the vector marches, with one lane.
+void BM_sculptureInFrameLanes(benchmark::State& state) {
+    int i = 0;
+    for (auto _ : state) {
+        const Vec3 q = rm::sculptureFramePoint(samplePoint(i++ & kPointMask));
+        benchmark::DoNotOptimize(rm::sculptureInFrameLanes<rm::LaneOpsScalar>({q.x, q.y, q.z}, 1));
+    }
+}
+BENCHMARK(BM_sculptureInFrameLanes);
 
 void BM_groundDistance(benchmark::State& state) {
     int i = 0;

@@ -245,6 +245,27 @@ TEST(NoiseTest, GradientTableGivesTheBitsOfTheHashTests) {
     }
 }
 
+// One lane that reads per-lane tables, as AVX-512 lanes do.
+struct TableLaneOps : LaneOpsScalar {
+    static L shiftRightL(L h, int n) { return h >> n; }
+    static D tableD(const double (&table)[16], L h) { return table[h & 15]; }
+};
+
+TEST(NoiseTest, GradientFactorsGiveTheHashTestsUpToTheSignOfAZero) {
+    // A zero of the other sign changes no sum that is not zero, and the callers add the noise to
+    // values that are never -0.
+    const double offsets[][2] = {{0.3125, 0.8125}, {0.0, 0.6},     {0.7, 0.0},
+                                 {0.0, 0.0},       {0.999, 0.001}, {0.5, 0.5}};
+    for (int32_t corners = 0; corners < 65536; ++corners) {
+        for (const auto& [xf, yf] : offsets) {
+            const double factors = planeNoiseInCell<TableLaneOps>({xf, yf, corners});
+            ASSERT_EQ(doubleBits(factors + 0.0),
+                      doubleBits(planeNoiseFromHashes(corners, xf, yf) + 0.0))
+                << corners << " at " << xf << ", " << yf;
+        }
+    }
+}
+
 TEST(OctaveNoiseTest, SumsHalvingAmplitudesAtDoublingFrequencies) {
     const PerlinNoise table = makePerlinNoise(0);
     const double x = 12.34, y = -5.678, z = 0.9;

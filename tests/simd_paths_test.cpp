@@ -88,6 +88,12 @@ TEST_P(SimdPathTest, FieldsMatchThePlainEvaluation) {
             ASSERT_EQ(rm::floatBits(many[i]), rm::floatBits(plain.ground(points[count + i])));
         }
     }
+    // Points whose noise samples fall on lattice lines, where gradient terms are zeros.
+    for (const Vec3& p : {Vec3{0, 0, 0}, Vec3{0, -15, 0}, Vec3{0, 3, 15}, Vec3{5, 1, 15},
+                          Vec3{0, 2, 20}, Vec3{-5, -2, 10}, Vec3{-0.0f, 0, 15}}) {
+        EXPECT_EQ(rm::floatBits(groundAt(p)), rm::floatBits(plain.ground(p)))
+            << p.x << " " << p.y << " " << p.z;
+    }
     // A non-finite point keeps the scalar order of NaN replacements.
     const float inf = INFINITY;
     for (const Vec3& p : {Vec3{NAN, 0, 0}, Vec3{0, inf, 0}, Vec3{-inf, 1, 2}, Vec3{1e30f, 0, 0}}) {

@@ -43,4 +43,32 @@ constexpr PlaneGradientTable makePlaneGradientTable() {
 
 inline constexpr PlaneGradientTable kPlaneGradients = makePlaneGradientTable();
 
+// For lanes that look up a small table per lane: by the four hash bits of a corner, the factors of
+// the corner's offsets x and y in u + v and in v alone, each -1, 0 or 1. A product with such a
+// factor is exact, and u + v never holds the same offset twice, so x * gX + y * gY is u + v and
+// x * vX + y * vY is v, up to the sign of a zero term, which leaves every other sum as it is.
+struct PlaneGradientFactors {
+    alignas(64) double gX[16];
+    alignas(64) double gY[16];
+    alignas(64) double vX[16];
+    alignas(64) double vY[16];
+};
+
+constexpr PlaneGradientFactors makePlaneGradientFactors() {
+    PlaneGradientFactors f{};
+    for (int32_t h = 0; h < 16; ++h) {
+        const double uSign = (h & 1) ? -1.0 : 1.0;
+        const double vSign = (h & 2) ? -1.0 : 1.0;
+        const double uX = (h & 8) ? 0.0 : uSign;
+        const double uY = (h & 8) ? uSign : 0.0;
+        f.vX[h] = (h & 12) != 0 && (h & 13) == 12 ? vSign : 0.0;
+        f.vY[h] = (h & 12) == 0 ? vSign : 0.0;
+        f.gX[h] = uX + f.vX[h];
+        f.gY[h] = uY + f.vY[h];
+    }
+    return f;
+}
+
+inline constexpr PlaneGradientFactors kPlaneGradientFactors = makePlaneGradientFactors();
+
 }  // namespace rm

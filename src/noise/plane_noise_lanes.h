@@ -56,6 +56,18 @@ __attribute__((always_inline)) inline PlaneCellLanes<V> planeCellLanes(const Pla
             V::gather(hashes.corners, V::orI(V::shiftLeftI(cx, 8), cy))};
 }
 
+// The interpolation of a cell from u + v of corners (X, Y) and (X, Y + 1) and the components of
+// the other two; the far value of each pair is never formed on its own.
+template <class V>
+__attribute__((always_inline)) inline typename V::D interpolateCell(
+    typename V::D g1, const GradientLanes<V>& c2, typename V::D g3, const GradientLanes<V>& c4,
+    typename V::D fu, typename V::D fv) {
+    using D = typename V::D;
+    const D l1 = V::addD(V::mulD(V::addD(V::subD(c2.u, g1), c2.v), fu), g1);
+    const D far = V::addD(V::mulD(V::addD(V::subD(c4.u, g3), c4.v), fu), V::subD(g3, l1));
+    return V::addD(V::mulD(far, fv), l1);
+}
+
 template <class V>
 __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
     const PlaneCellLanes<V>& cell) {
@@ -67,9 +79,28 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
     const D fu = fadeLanes<V>(xf);
     const D fv = fadeLanes<V>(yf);
 
-    // Interpolate; the far value of each pair is never formed on its own.
     GradientLanes<V> c1, c2, c3, c4;
-    if constexpr (V::kWidth == 1) {
+    if constexpr (requires(typename V::L h) { V::tableD(kPlaneGradientFactors.gX, h); }) {
+        // Lanes that read a 16-entry table per lane form u + v of the near corners as sums of
+        // products with the factors, instead of testing hash bits.
+        const typename V::L codes = V::widenI(cell.corners);
+        const PlaneGradientFactors& f = kPlaneGradientFactors;
+        auto sum = [&](int at, D x, D y) {
+            const typename V::L h = V::shiftRightL(codes, at);
+            return V::addD(V::mulD(x, V::tableD(f.gX, h)), V::mulD(y, V::tableD(f.gY, h)));
+        };
+        auto apart = [&](int at, D x, D y) {
+            const typename V::L h = V::shiftRightL(codes, at);
+            const D u = V::flipSignD(V::selectD(V::bitSetL(codes, at + 3), x, y), codes, at);
+            return GradientLanes<V>{
+                u, V::addD(V::mulD(x, V::tableD(f.vX, h)), V::mulD(y, V::tableD(f.vY, h)))};
+        };
+        const D g1 = sum(0, xf, yf);
+        c2 = apart(4, x1, yf);
+        const D g3 = sum(8, xf, y1);
+        c4 = apart(12, x1, y1);
+        return interpolateCell<V>(g1, c2, g3, c4, fu, fv);
+    } else if constexpr (V::kWidth == 1) {
         // A single lane reads its gradient choices from a table instead of testing hash bits.
         const double offsets[5] = {xf, x1, yf, y1, 0.0};
         auto corner = [&](int k) {
@@ -87,11 +118,7 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
         c3 = gradientLanes<V>(codes, 8, xf, y1);
         c4 = gradientLanes<V>(codes, 12, x1, y1);
     }
-    const D g1 = V::addD(c1.u, c1.v);
-    const D l1 = V::addD(V::mulD(V::addD(V::subD(c2.u, g1), c2.v), fu), g1);
-    const D g3 = V::addD(c3.u, c3.v);
-    const D far = V::addD(V::mulD(V::addD(V::subD(c4.u, g3), c4.v), fu), V::subD(g3, l1));
-    return V::addD(V::mulD(far, fv), l1);
+    return interpolateCell<V>(V::addD(c1.u, c1.v), c2, V::addD(c3.u, c3.v), c4, fu, fv);
 }
 
 template <class V>

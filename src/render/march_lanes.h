@@ -86,26 +86,12 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
     const F qy = q.y;
     const F qz = q.z;
 
-    // The sculpture is evaluated only in lanes where its lower bound cannot rule it out.
+    // The sculpture is evaluated only where its lower bound cannot rule it out: exact where it is
+    // at most the counting ground, or the far limit.
     const int need = sculptureNeededLanes<V>(qx, qy, qz, g) & live;
     F s = far;
     if (need != 0) {
-        // Exact where it is at most the counting ground, or the far limit.
-        alignas(64) float frame[3][kWidth];
-        alignas(64) float limits[kWidth];
-        alignas(64) float sLanes[kWidth];
-        V::storeF(frame[0], qx);
-        V::storeF(frame[1], qy);
-        V::storeF(frame[2], qz);
-        V::storeF(limits, V::selectF(V::andMF(V::gtF(g, zero), V::ltF(g, far)), far, g));
-        V::storeF(sLanes, far);
-        for (int lane = 0; lane < kWidth; ++lane) {
-            if (need >> lane & 1) {
-                sLanes[lane] =
-                    Sculpture::at({frame[0][lane], frame[1][lane], frame[2][lane]}, limits[lane]);
-            }
-        }
-        s = V::loadF(sLanes);
+        s = Sculpture::at(q, V::selectF(V::andMF(V::gtF(g, zero), V::ltF(g, far)), far, g), need);
     }
 
     // Choose as the scalar pass does: the sculpture below the far limit, then a strictly
@@ -142,8 +128,8 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
     return done;
 }
 
-// Sculpture::at(q, limit) is the sculpture at a frame point, for the lanes that need it: exact
-// wherever it is at most the limit, above the limit elsewhere.
+// Sculpture::at(q, limit, need) is the sculpture at the frame points of the lanes in `need`:
+// exact in each such lane wherever it is at most that lane's limit, above the limit elsewhere.
 template <class V, class Sculpture, int kGroups>
 void marchRaysLanes(const Ray* rays, int count, MarchHit* hits) {
     if (count <= 0) return;

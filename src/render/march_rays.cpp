@@ -2,26 +2,33 @@
 
 #include "render/march_lanes.h"
 #include "render/march_rays_kernels.h"
+#include "scene/sculpture_lanes.h"
 #include "scene/sculpture_within.h"
 #include "simd/lane_ops_scalar.h"
 #include "simd/simd_level.h"
 #if defined(__wasm_simd128__)
-#include "scene/capsule_lanes.h"
 #include "simd/lane_ops_wasm.h"
-#include "simd/wide_wasm.h"
 #endif
 
 namespace rm {
 namespace {
 
-// One capsule at a time, only those a bound cannot rule out against the limit.
+// In the grid around the sculpture, the candidate capsules of the point's cell; beyond it, one
+// capsule at a time, only those a bound cannot rule out against the limit.
 struct NearestCapsulesSculpture {
-    static float at(Vec3 q, float limit) { return sculptureDistanceWithin(q, limit); }
+    static float at(const FramePointLanes<LaneOpsScalar>& q, float limit, int) {
+        const uint32_t candidates = sculptureCandidateLanes<LaneOpsScalar>(q, 1);
+        if (candidates == kAllCapsules) return sculptureDistanceWithin({q.x, q.y, q.z}, limit);
+        return sculptureOfCandidatesLanes<LaneOpsScalar>(q, candidates, 1);
+    }
 };
 
 #if defined(__wasm_simd128__)
+// The candidate capsules of the lanes, a point per lane.
 struct CapsuleSculpture {
-    static float at(Vec3 q, float) { return sculptureDistanceCapsuleLanes<WideWasm>(q); }
+    static LaneOpsWasm::F at(const FramePointLanes<LaneOpsWasm>& q, LaneOpsWasm::F, int need) {
+        return sculptureInFrameLanes<LaneOpsWasm>(q, need);
+    }
 };
 #endif
 

@@ -23,6 +23,8 @@ struct LaneOpsAvx512 {
     static F addF(F a, F b) { return _mm256_add_ps(a, b); }
     static F subF(F a, F b) { return _mm256_sub_ps(a, b); }
     static F mulF(F a, F b) { return _mm256_mul_ps(a, b); }
+    static F sqrtF(F a) { return _mm256_sqrt_ps(a); }
+    static MF leF(F a, F b) { return _mm256_cmp_ps_mask(a, b, _CMP_LE_OQ); }
     static MF ltF(F a, F b) { return _mm256_cmp_ps_mask(a, b, _CMP_LT_OQ); }
     static MF gtF(F a, F b) { return _mm256_cmp_ps_mask(a, b, _CMP_GT_OQ); }
     static MF geF(F a, F b) { return _mm256_cmp_ps_mask(a, b, _CMP_GE_OQ); }
@@ -51,6 +53,7 @@ struct LaneOpsAvx512 {
     static F narrow(D v) { return _mm512_cvtpd_ps(v); }
     // Truncation of integral values; out of range or NaN gives 0x80000000.
     static I truncate(D v) { return _mm512_cvttpd_epi32(v); }
+    static I truncateF(F v) { return _mm256_cvttps_epi32(v); }
 
     static I setI(int32_t v) { return _mm256_set1_epi32(v); }
     static I loadI(const int32_t* p) {
@@ -72,6 +75,11 @@ struct LaneOpsAvx512 {
     }
 
     static L widenI(I v) { return _mm512_cvtepu32_epi64(v); }
+    static L shiftRightL(L h, int n) { return _mm512_srli_epi64(h, static_cast<unsigned>(n)); }
+    // table[h & 15] in every lane.
+    static D tableD(const double (&table)[16], L h) {
+        return _mm512_permutex2var_pd(_mm512_load_pd(table), h, _mm512_load_pd(table + 8));
+    }
     static MD bitSetL(L h, int bit) {
         return _mm512_test_epi64_mask(h, _mm512_set1_epi64(int64_t{1} << bit));
     }

@@ -21,6 +21,8 @@ struct LaneOpsScalar {
     static F addF(F a, F b) { return a + b; }
     static F subF(F a, F b) { return a - b; }
     static F mulF(F a, F b) { return a * b; }
+    static F sqrtF(F a) { return __builtin_sqrtf(a); }
+    static MF leF(F a, F b) { return a <= b; }
     static MF ltF(F a, F b) { return a < b; }
     static MF gtF(F a, F b) { return a > b; }
     static MF geF(F a, F b) { return a >= b; }
@@ -48,6 +50,10 @@ struct LaneOpsScalar {
     // Truncation of integral values; out of range or NaN gives 0x80000000, as the vector paths do.
     static I truncate(D v) {
         return v >= -2147483648.0 && v < 2147483648.0 ? static_cast<int32_t>(v) : INT32_MIN;
+    }
+
+    static I truncateF(F v) {
+        return v >= -2147483648.0f && v < 2147483648.0f ? static_cast<int32_t>(v) : INT32_MIN;
     }
 
     static I setI(int32_t v) { return v; }

@@ -33,6 +33,8 @@ struct LaneOpsWasm {
     static F addF(F a, F b) { return wasm_f32x4_add(a, b); }
     static F subF(F a, F b) { return wasm_f32x4_sub(a, b); }
     static F mulF(F a, F b) { return wasm_f32x4_mul(a, b); }
+    static F sqrtF(F a) { return wasm_f32x4_sqrt(a); }
+    static MF leF(F a, F b) { return wasm_f32x4_le(a, b); }
     static MF ltF(F a, F b) { return wasm_f32x4_lt(a, b); }
     static MF gtF(F a, F b) { return wasm_f32x4_gt(a, b); }
     static MF geF(F a, F b) { return wasm_f32x4_ge(a, b); }
@@ -81,6 +83,9 @@ struct LaneOpsWasm {
         return wasm_i32x4_shuffle(wasm_i32x4_trunc_sat_f64x2_zero(low),
                                   wasm_i32x4_trunc_sat_f64x2_zero(high), 0, 1, 4, 5);
     }
+
+    // Truncation toward zero; out of range it saturates, and NaN gives 0.
+    static I truncateF(F v) { return wasm_i32x4_trunc_sat_f32x4(v); }
 
     static I setI(int32_t v) { return wasm_i32x4_splat(v); }
     static I loadI(const int32_t* p) { return wasm_v128_load(p); }
