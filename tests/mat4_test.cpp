@@ -1,13 +1,14 @@
 // The matrix product and the sculpture frame built with it.
-#include "math/mat4.h"
-
 #include <gtest/gtest.h>
 
 #include "math/float_bits.h"
+#include "reference/mat4_multiply.h"
 #include "scene/sculpture.h"
 
 namespace rm {
 namespace {
+
+using reference::mat4Multiply;
 
 void expectSameBits(const Mat4& actual, const Mat4& expected) {
     for (int i = 0; i < 16; ++i) {

@@ -1,14 +1,25 @@
 // Gradient noise on the seed-0 table, and its octave sums.
+#include "reference/noise.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 
 #include "math/float_bits.h"
+#include "math/float_ops.h"
+#include "noise/octave_noise.h"
 #include "noise/perlin_noise.h"
+#include "noise/plane_hashes.h"
+#include "noise/plane_noise_lanes.h"
+#include "reference/gradient_terms.h"
+#include "simd/lane_ops_scalar.h"
 
 namespace rm {
 namespace {
+
+using reference::noise;
+using reference::octaveNoise;
 
 // The two terms of a corner gradient by the low four bits of the hash: an axis (0 x, 1 y, 2 z)
 // and a sign for each. Hashes 12..15 repeat four of the first twelve gradients.
@@ -169,6 +180,8 @@ TEST(NoiseTest, InterpolatesInTheRendererOrderNotTheTextbookOne) {
 TEST(NoiseTest, PlaneSamplesEqualTheNoiseAtZeroHeight) {
     const PerlinNoise table = makePerlinNoise(0);
     const OctaveNoise octaves = makeOctaveNoise(8, 0);
+    static PlaneHashes hashes;
+    buildPlaneHashes(table, hashes);
     std::mt19937 engine(8);
     std::uniform_real_distribution<double> coordinate(-3000.0, 3000.0);
     for (int i = 0; i < 20000; ++i) {
@@ -178,9 +191,78 @@ TEST(NoiseTest, PlaneSamplesEqualTheNoiseAtZeroHeight) {
         if (i % 7 == 0) x = std::floor(x);  // some points on lattice lines
         if (i % 11 == 0) y = std::floor(y);
         // Equal values, up to the sign of a zero result.
-        ASSERT_EQ(noisePlane(table, x, y), noise(table, x, y, 0.0)) << x << ", " << y;
-        ASSERT_EQ(octaveNoisePlane(octaves, x, y), octaveNoise(octaves, x, y, 0.0))
+        ASSERT_EQ(planeNoiseLanes<LaneOpsScalar>(hashes, x, y), noise(table, x, y, 0.0))
             << x << ", " << y;
+        ASSERT_EQ(octaveNoisePlane(hashes, octaves.octaves, x, y), octaveNoise(octaves, x, y, 0.0))
+            << x << ", " << y;
+    }
+}
+
+TEST(NoiseTest, FloorIsExactWithZerosOfBothSignsAndBeyondTheIntegers) {
+    const double cases[] = {0.0,     -0.0,   0.5,      -0.5,         1.0,     -1.0,
+                            -1e-300, 2.5e-7, -255.75,  0x1p52 - 0.5, -0x1p52, 0x1p53 + 2.0,
+                            1e300,   -1e300, INFINITY, -INFINITY,    0x1p31,  -0x1p31 - 0.5};
+    for (double v : cases)
+        EXPECT_EQ(doubleBits(floorD(v)), doubleBits(std::floor(v))) << v;
+    EXPECT_TRUE(std::isnan(floorD(NAN)));
+    std::mt19937 engine(5);
+    std::uniform_real_distribution<double> coordinate(-5000.0, 5000.0);
+    for (int i = 0; i < 100000; ++i) {
+        const double v = coordinate(engine);
+        ASSERT_EQ(doubleBits(floorD(v)), doubleBits(std::floor(v))) << v;
+    }
+}
+
+// The plane noise of a cell from its four corner hashes, through the gradient terms of the
+// general noise with z = 0.
+double planeNoiseFromHashes(int32_t corners, double xf, double yf) {
+    using reference::GradientTerms;
+    using reference::gradientTerms;
+    const double x1 = xf - 1.0;
+    const double y1 = yf - 1.0;
+    const double fu = reference::fade(xf);
+    const double fv = reference::fade(yf);
+    const GradientTerms c1 = gradientTerms(corners & 15, xf, yf, 0.0);
+    const GradientTerms c3 = gradientTerms(corners >> 8 & 15, xf, y1, 0.0);
+    const double g1 = c1.u + c1.v;
+    const double l1 = reference::lerpAlongX(gradientTerms(corners >> 4 & 15, x1, yf, 0.0), g1, fu);
+    const double g3 = c3.u + c3.v;
+    const GradientTerms c4 = gradientTerms(corners >> 12 & 15, x1, y1, 0.0);
+    return (((c4.u - g3) + c4.v) * fu + (g3 - l1)) * fv + l1;
+}
+
+TEST(NoiseTest, GradientTableGivesTheBitsOfTheHashTests) {
+    // Every packing of four corner hashes, at offsets inside a cell and on its edges, where the
+    // components are zeros of either sign.
+    const double offsets[][2] = {
+        {0.3125, 0.8125}, {0.0, 0.6}, {0.7, 0.0}, {0.0, 0.0}, {0.999, 0.001}};
+    for (int32_t corners = 0; corners < 65536; ++corners) {
+        for (const auto& [xf, yf] : offsets) {
+            const double table = planeNoiseInCell<LaneOpsScalar>({xf, yf, corners});
+            ASSERT_EQ(doubleBits(table), doubleBits(planeNoiseFromHashes(corners, xf, yf)))
+                << corners << " at " << xf << ", " << yf;
+        }
+    }
+}
+
+// One lane that reads per-lane tables, as AVX-512 lanes do.
+struct TableLaneOps : LaneOpsScalar {
+    static L shiftRightL(L h, int n) { return h >> n; }
+    static D tableD(const double (&table)[16], L h) { return table[h & 15]; }
+};
+
+TEST(NoiseTest, GradientFactorsGiveTheHashTestsUpToTheSignOfAZero) {
+    // A zero of the other sign changes no sum that is not zero, and the callers add the noise to
+    // values that are never -0.
+    const double offsets[][2] = {{0.3125, 0.8125}, {0.0, 0.6},     {0.7, 0.0},
+                                 {0.0, 0.0},       {0.999, 0.001}, {0.5, 0.5}};
+    for (int32_t corners = 0; corners < 65536; ++corners) {
+        for (const auto& [xf, yf] : offsets) {
+            const double factors = planeNoiseInCell<TableLaneOps>({xf, yf, corners});
+            ASSERT_EQ(doubleBits(factors + 0.0),
+                      doubleBits(planeNoiseFromHashes(corners, xf, yf) + 0.0))
+                << corners << " at " << xf << ", " << yf;
+        }
     }
 }
 

@@ -1,5 +1,5 @@
 // Surface normals from central differences of the field that was hit.
-#include "render/normal.h"
+#include "reference/normal.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +10,14 @@
 #include <vector>
 
 #include "math/float_bits.h"
-#include "render/scene_fields.h"
+#include "reference/fields.h"
+#include "render/normal.h"
 #include "support/seed_zero_noise.h"
 
 namespace rm {
 namespace {
+
+using reference::estimateNormal;
 
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr Vec3 kPoint = {1.0f, 2.0f, 3.0f};
@@ -115,35 +118,43 @@ void expectNear(Vec3 actual, Vec3 expected, float tolerance) {
     EXPECT_NEAR(length(actual), 1.0f, 1e-6f);
 }
 
+// The normal of one surface of the scene, the same bits from the renderer's lanes as from the
+// plain evaluation.
+Vec3 sceneNormal(Vec3 p, Material material) {
+    const Vec3 plain = estimateNormal(reference::SceneFields{}, p, material != Material::Ground,
+                                      material != Material::Sculpture);
+    expectSameBits(rm::estimateNormal(p, material), plain);
+    return plain;
+}
+
 TEST(EstimateNormalTest, GivesTheSceneNormalsOfEachSurfaceAlone) {
     rmtest::publishSeedZeroNoise();
-    const SceneFields scene;
-    expectNear(estimateNormal(scene, {0, 0, 0}, true, false), {0.0f, -0.545f, 0.839f}, 5e-4f);
-    expectNear(estimateNormal(scene, {3, 1, -2}, true, false), {0.419f, -0.495f, 0.761f}, 5e-4f);
+    const Material sculpture = Material::Sculpture;
+    expectNear(sceneNormal({0, 0, 0}, sculpture), {0.0f, -0.545f, 0.839f}, 5e-4f);
+    expectNear(sceneNormal({3, 1, -2}, sculpture), {0.419f, -0.495f, 0.761f}, 5e-4f);
     // About 0.01 above the terrain.
-    expectNear(estimateNormal(scene, {0, -11.3f, 0}, false, true), {-0.220f, 0.950f, 0.223f},
-               5e-4f);
+    expectNear(sceneNormal({0, -11.3f, 0}, Material::Ground), {-0.220f, 0.950f, 0.223f}, 5e-4f);
 }
 
 TEST(EstimateNormalTest, GroundNormalTurnsOverWithinOneStepOfTheTerrain) {
     rmtest::publishSeedZeroNoise();
-    const SceneFields scene;
+    const PerlinNoise& ground = *groundNoise;
     // The lowest height above the terrain on the line x = z = 0.
     float below = -12.0f;
     float above = -11.0f;
     while (std::nextafter(below, above) != above) {
         const float middle = below + (above - below) * 0.5f;
-        (groundDistance({0, middle, 0}) > 0.0f ? above : below) = middle;
+        (reference::groundDistance(ground, {0, middle, 0}) > 0.0f ? above : below) = middle;
     }
     // Above one step the normal is the terrain's own.
-    expectNear(estimateNormal(scene, {0, above + 0.001f, 0}, false, true),
-               {-0.220f, 0.950f, 0.223f}, 5e-4f);
+    expectNear(sceneNormal({0, above + 0.001f, 0}, Material::Ground), {-0.220f, 0.950f, 0.223f},
+               5e-4f);
     // Between about 1.2e-4 and 5e-4 above, only the sample below the point falls under the
     // terrain and counts as 4000.
-    expectNear(estimateNormal(scene, {0, above + 3e-4f, 0}, false, true), {0, -1, 0}, 1e-6f);
+    expectNear(sceneNormal({0, above + 3e-4f, 0}, Material::Ground), {0, -1, 0}, 1e-6f);
     // Closer still, the uphill +x and -z samples fall under the terrain as well.
     const float third = 0.57735027f;
-    expectNear(estimateNormal(scene, {0, above + 5e-5f, 0}, false, true), {third, -third, -third},
+    expectNear(sceneNormal({0, above + 5e-5f, 0}, Material::Ground), {third, -third, -third},
                1e-6f);
 }
 

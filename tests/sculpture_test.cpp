@@ -7,8 +7,12 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <vector>
 
 #include "math/float_bits.h"
+#include "scene/sculpture_lanes.h"
+#include "scene/sculpture_within.h"
+#include "simd/lane_ops_scalar.h"
 
 namespace rm {
 namespace {
@@ -91,6 +95,83 @@ TEST(SculptureDistanceTest, IsNaNForANaNOrInfiniteCoordinate) {
     for (const Vec3 p : {Vec3{nan, 0, 0}, Vec3{0, nan, 0}, Vec3{0, 0, nan}, Vec3{inf, 0, 0},
                          Vec3{0, -inf, 0}, Vec3{0, 0, inf}}) {
         EXPECT_TRUE(std::isnan(sculptureDistance(p))) << p.x << ", " << p.y << ", " << p.z;
+    }
+}
+
+TEST(SculptureDistanceTest, WithinALimitIsExactUpToItAndAboveItBeyond) {
+    // Frame points around the tube, at the corners where two capsules tie, and far out, against
+    // limits from inside the tube to the far limit.
+    std::mt19937 engine(23);
+    std::uniform_real_distribution<float> nearby(-14.0f, 10.0f);
+    std::uniform_real_distribution<float> wide(-4500.0f, 4500.0f);
+    std::uniform_real_distribution<float> limits(-1.0f, 30.0f);
+    std::vector<Vec3> points;
+    for (const auto& c : kPathCorners) {
+        points.push_back(
+            {static_cast<float>(c[0]), static_cast<float>(c[1]), static_cast<float>(c[2])});
+        points.push_back({static_cast<float>(c[0]) + 0.75f, static_cast<float>(c[1]) - 0.5f,
+                          static_cast<float>(c[2]) + 1.25f});
+    }
+    for (int i = 0; i < 40000; ++i) {
+        const bool near = i % 4 != 0;
+        points.push_back(near ? Vec3{nearby(engine), nearby(engine), nearby(engine)}
+                              : Vec3{wide(engine), wide(engine), wide(engine)});
+    }
+    int exactChecks = 0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const Vec3 q = points[i];
+        const float full = sculptureDistanceInFrameScalar(q);
+        for (const float limit : {limits(engine), full, 4000.0f}) {
+            const float within = sculptureDistanceWithin(q, limit);
+            if (full <= limit) {
+                ++exactChecks;
+                ASSERT_EQ(floatBits(within), floatBits(full)) << q.x << ", " << q.y << ", " << q.z;
+            } else {
+                ASSERT_GT(within, limit) << q.x << ", " << q.y << ", " << q.z;
+                ASSERT_LE(within, 4000.0f);
+            }
+        }
+    }
+    EXPECT_GT(exactChecks, 80000);
+    // A non-finite point gives what the full evaluation gives.
+    const float inf = std::numeric_limits<float>::infinity();
+    EXPECT_TRUE(std::isnan(sculptureDistanceWithin({inf, 0, 0}, 4000.0f)));
+}
+
+TEST(SculptureDistanceTest, PointPerLaneIsThePlainLoopBitForBit) {
+    // Only the candidate capsules of the point's cell, their turns folded in at compile time: on
+    // and off the axes of turned and unturned capsules, at segment ends, at signed zeros, huge
+    // and non-finite coordinates, and random points.
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float huge = std::numeric_limits<float>::max();
+    std::vector<Vec3> points = {
+        {0, 5, 0},     {-0.0f, 5, -0.0f}, {5, 5, -5},        {5, 5, -10},
+        {1, 5, -10},   {7, -1, -10},      {-0.0f, -0.0f, 0}, {0, 0, -0.0f},
+        {7, 3, -5.5f}, {1e30f, -2, 3},    {huge, 0, 0},      {0, -huge, 0},
+        {inf, 0, 0},   {0, nan, 0},       {0, 0, -inf},      {nan, inf, 1},
+    };
+    // On the faces of the grid cells that choose the candidate capsules, and just inside and
+    // outside the grid.
+    for (float face = -22.0f; face <= 20.0f; face += 2.0f) {
+        for (const float v : {face, std::nextafter(face, -100.0f), face + 0.5f}) {
+            points.push_back({v, 1.0f, -4.0f});
+            points.push_back({1.0f, v, -4.0f});
+            points.push_back({1.0f, -1.0f, v});
+            points.push_back({v, v - 1.0f, v - 4.0f});
+        }
+    }
+    std::mt19937 engine(29);
+    std::uniform_real_distribution<float> grid(-22.0f, 20.0f);
+    std::uniform_real_distribution<float> wide(-4500.0f, 4500.0f);
+    for (int i = 0; i < 100000; ++i) {
+        points.push_back(i % 8 != 0 ? Vec3{grid(engine), grid(engine), grid(engine)}
+                                    : Vec3{wide(engine), wide(engine), wide(engine)});
+    }
+    for (const Vec3 q : points) {
+        const float lanes = sculptureInFrameLanes<LaneOpsScalar>({q.x, q.y, q.z}, 1);
+        ASSERT_EQ(floatBits(lanes), floatBits(sculptureDistanceInFrameScalar(q)))
+            << q.x << ", " << q.y << ", " << q.z;
     }
 }
 

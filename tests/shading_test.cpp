@@ -1,12 +1,8 @@
 // The pixel bytes: truncation modulo 256, and the byte rules of sky, sculpture and ground pixels.
 #include <gtest/gtest.h>
 
-#include "app/shade_primary.h"
-#include "app/to_byte.h"
-#include "render/march.h"
-#include "render/scene_fields.h"
-#include "render/sky.h"
-#include "support/seed_zero_noise.h"
+#include "render/pixel_shading.h"
+#include "render/to_byte.h"
 
 namespace rm {
 namespace {
@@ -59,16 +55,6 @@ TEST(PixelBytesTest, GroundWeighsItsTwoRaysByTheReflectionAngle) {
     // The mean of the two rays times k: red (0.2 + 0.6) / 2, green (0.4 + 1.0) / 2, and blue
     // gains (1 - k) 0.2.
     expectBytes(groundBytes({0.2f, 0.4f, 0.0f}, {0.6f, 1.0f, 0.0f}, 0.5f), 25, 89, 51);
-}
-
-TEST(ShadePrimaryTest, AMissShowsTheSkyOfThePrimaryRay) {
-    rmtest::publishSeedZeroNoise();
-    for (const Vec3 d : {Vec3{0, 1, 0}, Vec3{0.48f, 0.6f, 0.64f}, Vec3{0.0f, 0.6f, -0.8f}}) {
-        ASSERT_EQ(march(SceneFields{}, kCameraOrigin, d).material, Material::None);
-        const PixelBytes expected = skyBytes(skyColor(kCameraOrigin, d));
-        const PixelBytes actual = shadePrimary(d);
-        expectBytes(actual, expected.blue, expected.green, expected.red);
-    }
 }
 
 }  // namespace

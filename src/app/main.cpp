@@ -1,11 +1,11 @@
-#include "app/camera.h"
 #include "app/host.h"
 #include "app/image_output.h"
-#include "app/render_row.h"
 #include "app/tga_header.h"
-#include "math/simd_level.h"
 #include "noise/noise_objects.h"
 #include "noise/perlin_noise.h"
+#include "render/camera.h"
+#include "render/render_row.h"
+#include "simd/simd_level.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "app/tga_header.h"
 
-#include "app/camera.h"
+#include "render/camera.h"
 
 namespace rm {
 

@@ -1,11 +1,11 @@
 #include "noise/octave_kernels.h"
+#include "noise/octave_noise_lanes.h"
 #include "simd/lane_ops_avx2.h"
-#include "simd/octave_noise_lanes.h"
 
-namespace rm {
+namespace rm::avx2 {
 
-double octaveNoisePlaneAvx2(const PlaneHashes& hashes, int32_t octaves, double x, double y) {
+double octaveNoisePlane(const PlaneHashes& hashes, int32_t octaves, double x, double y) {
     return octaveNoisePlaneLanes<LaneOpsAvx2>(hashes, octaves, x, y);
 }
 
-}  // namespace rm
+}  // namespace rm::avx2

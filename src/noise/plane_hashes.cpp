@@ -1,9 +1,5 @@
 #include "noise/plane_hashes.h"
 
-#include "math/simd_level.h"
-#include "noise/gradient_terms.h"
-#include "noise/octave_kernels.h"
-
 namespace rm {
 
 void buildPlaneHashes(const PerlinNoise& table, PlaneHashes& out) {
@@ -18,27 +14,6 @@ void buildPlaneHashes(const PerlinNoise& table, PlaneHashes& out) {
         }
     }
     out.corners[256 * 256] = 0;
-}
-
-double noisePlane(const PlaneHashes& hashes, double x, double y) {
-    const PlaneCell cell = planeCell(x, y);
-    const int32_t c = hashes.corners[cell.x * 256 + cell.y];
-    return planeNoise(c & 15, c >> 4 & 15, c >> 8 & 15, c >> 12 & 15, cell.xf, cell.yf);
-}
-
-double octaveNoisePlane(const PlaneHashes& hashes, int32_t octaves, double x, double y) {
-#if defined(RAYMARCH_HAVE_X86_KERNELS)
-    switch (simdLevel()) {
-        case SimdLevel::Avx512:
-            return octaveNoisePlaneAvx512(hashes, octaves, x, y);
-        case SimdLevel::Avx2:
-            return octaveNoisePlaneAvx2(hashes, octaves, x, y);
-        case SimdLevel::Scalar:
-            break;
-    }
-#endif
-    return octaveSum(octaves, x, y,
-                     [&](double px, double py) { return noisePlane(hashes, px, py); });
 }
 
 }  // namespace rm

@@ -1,56 +1,15 @@
 #pragma once
 
-#include "math/float_ops.h"
 #include "math/vec3.h"
-#include "scene/far_limit.h"
+#include "render/march_hit.h"
 
 namespace rm {
 
 constexpr float kNormalStep = 0.0005f;  // 0x3a03126f
 
-// The field sampled for a normal: the capped sculpture and the strictly positive ground, each
-// left out when its flag says so; 4000 where nothing admitted is nearer.
-template <typename Fields>
-float normalSample(const Fields& fields, Vec3 q, bool skipGround, bool skipSculpture) {
-    float d = kFarLimit;
-    if (!skipSculpture) {
-        const float s = fields.sculpture(q);
-        if (s <= kFarLimit) d = s;
-    }
-    if (!skipGround) {
-        const float g = fields.ground(q);
-        if (g > 0.0f && !(d <= g)) d = g;
-    }
-    return d;
-}
-
-// Unit normal at p from central differences of the admitted field, not divided by the step.
-// Fields that can evaluate the ground at several points at once (`groundMany`) get the six
-// samples of a ground normal in one call.
-template <typename Fields>
-Vec3 estimateNormal(const Fields& fields, Vec3 p, bool skipGround, bool skipSculpture) {
-    const float h = kNormalStep;
-    const Vec3 points[6] = {{p.x + h, p.y, p.z}, {p.x - h, p.y, p.z}, {p.x, p.y + h, p.z},
-                            {p.x, p.y - h, p.z}, {p.x, p.y, p.z + h}, {p.x, p.y, p.z - h}};
-    float f[6];
-    if constexpr (requires(float* out) { fields.groundMany(points, 6, out); }) {
-        if (skipSculpture && !skipGround) {
-            fields.groundMany(points, 6, f);
-            for (float& g : f)
-                g = g > 0.0f && !(kFarLimit <= g) ? g : kFarLimit;
-        } else {
-            for (int i = 0; i < 6; ++i)
-                f[i] = normalSample(fields, points[i], skipGround, skipSculpture);
-        }
-    } else {
-        for (int i = 0; i < 6; ++i)
-            f[i] = normalSample(fields, points[i], skipGround, skipSculpture);
-    }
-    const float dx = f[0] - f[1];
-    const float dy = f[2] - f[3];
-    const float dz = f[4] - f[5];
-    const float k = 1.0f / sqrtF((dx * dx + dy * dy) + dz * dz);
-    return {dx * k, dy * k, dz * k};
-}
+// Unit normal at a point of the surface a march met, from central differences of that surface's
+// field alone (the capped sculpture, or the strictly positive ground; 4000 where it is not),
+// not divided by the step. The six ground samples are taken as lanes.
+Vec3 estimateNormal(Vec3 p, Material material);
 
 }  // namespace rm

@@ -2,16 +2,17 @@
 
 #include "math/float_ops.h"
 #include "render/normal.h"
-#include "render/scene_fields.h"
 #include "render/shading_constants.h"
 
 namespace rm {
 
 Reflection reflectAtHit(const Ray& ray, Material material, float t) {
+    const Vec3 p = pointAlong(ray.origin, ray.direction, t);
+    return reflectAt(ray, material, p, estimateNormal(p, material));
+}
+
+Reflection reflectAt(const Ray& ray, Material material, Vec3 p, Vec3 n) {
     const Vec3 d = ray.direction;
-    const Vec3 p = pointAlong(ray.origin, d, t);
-    const Vec3 n = estimateNormal(SceneFields{}, p, material != Material::Ground,
-                                  material != Material::Sculpture);
     const Vec3 r = reflect(d, n);
     SurfaceTint tint = {material, 0.0f, 0.0f};
     if (material != Material::Sculpture) {

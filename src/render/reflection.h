@@ -22,6 +22,9 @@ struct Reflection {
 // The reflection ray and tint where a ray at depth 1..4 met a surface at distance t.
 Reflection reflectAtHit(const Ray& ray, Material material, float t);
 
+// The same at the hit point p with the surface normal n there.
+Reflection reflectAt(const Ray& ray, Material material, Vec3 p, Vec3 n);
+
 // The colour a surface passes on, given the colour seen along its reflection.
 Vec3 applyTint(const SurfaceTint& tint, Vec3 c);
 

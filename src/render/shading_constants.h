@@ -5,6 +5,10 @@
 
 namespace rm {
 
+// Reflections go at most this deep: depth 0 is the primary ray, and a ray at depth 5 takes the
+// sky without being marched.
+constexpr int kMaxDepth = 5;
+
 // A march distance above this shows the sky.
 constexpr float kSkyThreshold = floatFromBits(0x4579fffc);  // 3999.999
 // A reflection ray starts this far along its own direction from the hit point.

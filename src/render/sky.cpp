@@ -1,32 +1,13 @@
 #include "render/sky.h"
 
 #include "math/arc_cosine.h"
-#include "math/float_bits.h"
 #include "math/float_ops.h"
 #include "noise/noise_objects.h"
-#include "noise/plane_hashes.h"
+#include "noise/octave_noise.h"
+#include "render/sky_constants.h"
 
 namespace rm {
-namespace {
-
-constexpr float kCloudRiseLimit = floatFromBits(0x3a83126f);  // 0.001
-constexpr float kCloudLayer = 100.0f;
-constexpr double kCloudFrequencyX = 0.002;
-constexpr double kCloudFrequencyZ = 0.001;
-constexpr float kClearSky = floatFromBits(0x3e99999a);         // 0.3
-constexpr float kCloudBrightness = floatFromBits(0x3f4ccccd);  // 0.8
-// Along (1, 2, -16), but not its 32- or 64-bit normalisation.
-constexpr Vec3 kSunDirection = {
-    floatFromBits(0x3d7d893b),  // 0.061898451
-    floatFromBits(0x3dfd8939),  // 0.12379689
-    floatFromBits(0xbf7d893a),  // -0.99037516
-};
-constexpr double kSunRadius = 0.4;
-constexpr float kNoSunBelow = 0.92f;
-
-// The sky with the cloud noise taken from `clouds(x, y)`, the octave sum in the plane z = 0.
-template <typename Clouds>
-Vec3 skyWith(const Clouds& clouds, Vec3 origin, Vec3 direction) {
+Vec3 skyColor(Vec3 origin, Vec3 direction) {
     // Cloud layer: where the ray rises, the octave noise at the point where it meets the layer.
     float base = kClearSky;
     if (direction.y >= kCloudRiseLimit) {
@@ -34,7 +15,9 @@ Vec3 skyWith(const Clouds& clouds, Vec3 origin, Vec3 direction) {
         if (t > 0.0f) {
             const float px = t * direction.x + origin.x;
             const float pz = t * direction.z + origin.z;
-            const double n = clouds(double{px} * kCloudFrequencyX, double{pz} * kCloudFrequencyZ);
+            const double n =
+                octaveNoisePlane(*skyHashes, skyNoise->octaves, double{px} * kCloudFrequencyX,
+                                 double{pz} * kCloudFrequencyZ);
             const float c = static_cast<float>((n + 1.0) * 0.5);
             base = (1.0f - c) * kClearSky + c * kCloudBrightness;
         }
@@ -56,20 +39,6 @@ Vec3 skyWith(const Clouds& clouds, Vec3 origin, Vec3 direction) {
     if (!(v >= 0.0f)) v = 0.0f;
     if (!(v <= 1.0f)) v = 1.0f;
     return {v, v, v};
-}
-
-}  // namespace
-
-Vec3 skyColor(const OctaveNoise& clouds, Vec3 origin, Vec3 direction) {
-    return skyWith([&](double x, double y) { return octaveNoisePlane(clouds, x, y); }, origin,
-                   direction);
-}
-
-Vec3 skyColor(Vec3 origin, Vec3 direction) {
-    const PlaneHashes& hashes = *skyHashes;
-    const int32_t octaves = skyNoise->octaves;
-    return skyWith([&](double x, double y) { return octaveNoisePlane(hashes, octaves, x, y); },
-                   origin, direction);
 }
 
 }  // namespace rm

@@ -1,19 +1,18 @@
-// The distance fields with AVX-512 lanes: every value bit for bit the scalar one.
+// The distance fields with Avx512 lanes. Lane arithmetic is IEEE add, subtract, multiply and square
+// root, each rounded like the scalar operation and never fused; selections are exact blends. So
+// every value is bit for bit the plain one.
+#include "scene/capsule_lanes.h"
 #include "scene/field_kernels.h"
-#include "simd/capsule_lanes.h"
-#include "simd/ground_lanes.h"
+#include "scene/ground_lanes.h"
 #include "simd/lane_ops_avx512.h"
 #include "simd/wide_avx512.h"
 
-namespace rm {
+namespace rm::avx512 {
 
-void groundDistanceManyAvx512(const PlaneHashes& hashes, const Vec3* points, int count,
-                              float* out) {
+void groundDistanceMany(const PlaneHashes& hashes, const Vec3* points, int count, float* out) {
     groundDistanceManyLanes<LaneOpsAvx512>(hashes, points, count, out);
 }
 
-float sculptureDistanceInFrameAvx512(Vec3 q) {
-    return sculptureDistanceCapsuleLanes<WideAvx512>(q);
-}
+float sculptureDistanceInFrame(Vec3 q) { return sculptureDistanceCapsuleLanes<WideAvx512>(q); }
 
-}  // namespace rm
+}  // namespace rm::avx512

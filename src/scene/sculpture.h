@@ -81,10 +81,11 @@ float sculptureDistance(Vec3 p);
 // The world point turned into the sculpture frame, where the capsule table lives.
 Vec3 sculptureFramePoint(Vec3 p);
 
-// sculptureDistance of the world point whose frame point is q, with the fastest lanes available.
+// sculptureDistance of the world point whose frame point is q, with the capsules as lanes of the
+// best instruction set chosen.
 float sculptureDistanceInFrame(Vec3 q);
 
-// The same, one capsule after the other.
+// The same, one capsule after the other: the order the lanes keep for non-finite points.
 float sculptureDistanceInFrameScalar(Vec3 q);
 
 }  // namespace rm

@@ -5,15 +5,12 @@
 #include <immintrin.h>
 #include <stdint.h>
 
-#include "math/vec3.h"
-#include "scene/field_kernels.h"
+#include "math/float_evaluation.h"
 
-namespace rm {
+namespace rm::avx2 {
 
 struct LaneOpsAvx2 {
     static constexpr int kWidth = 4;
-    // The sculpture at one frame point, with the capsules as lanes of this instruction set.
-    static float sculpture(Vec3 q) { return sculptureDistanceInFrameAvx2(q); }
     using F = __m128;    // float lanes
     using D = __m256d;   // double lanes
     using I = __m128i;   // 32-bit integer lanes
@@ -27,6 +24,8 @@ struct LaneOpsAvx2 {
     static F addF(F a, F b) { return _mm_add_ps(a, b); }
     static F subF(F a, F b) { return _mm_sub_ps(a, b); }
     static F mulF(F a, F b) { return _mm_mul_ps(a, b); }
+    static F sqrtF(F a) { return _mm_sqrt_ps(a); }
+    static MF leF(F a, F b) { return _mm_cmple_ps(a, b); }
     static MF ltF(F a, F b) { return _mm_cmplt_ps(a, b); }
     static MF gtF(F a, F b) { return _mm_cmpgt_ps(a, b); }
     static MF geF(F a, F b) { return _mm_cmpge_ps(a, b); }
@@ -53,6 +52,7 @@ struct LaneOpsAvx2 {
     static F narrow(D v) { return _mm256_cvtpd_ps(v); }
     // Truncation of integral values; out of range or NaN gives 0x80000000.
     static I truncate(D v) { return _mm256_cvttpd_epi32(v); }
+    static I truncateF(F v) { return _mm_cvttps_epi32(v); }
 
     static I setI(int32_t v) { return _mm_set1_epi32(v); }
     static I loadI(const int32_t* p) { return _mm_load_si128(reinterpret_cast<const __m128i*>(p)); }
@@ -93,4 +93,4 @@ struct LaneOpsAvx2 {
     }
 };
 
-}  // namespace rm
+}  // namespace rm::avx2

@@ -6,17 +6,12 @@
 #include <immintrin.h>
 #include <stdint.h>
 
-#include "math/vec3.h"
-#include "scene/field_kernels.h"
-#include "simd/capsule_lanes.h"
-#include "simd/wide_avx512.h"
+#include "math/float_evaluation.h"
 
-namespace rm {
+namespace rm::avx512 {
 
 struct LaneOpsAvx512 {
     static constexpr int kWidth = 8;
-    // The sculpture at one frame point, with the capsules as lanes of this instruction set.
-    static float sculpture(Vec3 q) { return sculptureDistanceCapsuleLanes<WideAvx512>(q); }
     using F = __m256;
     using D = __m512d;
     using I = __m256i;
@@ -30,6 +25,8 @@ struct LaneOpsAvx512 {
     static F addF(F a, F b) { return _mm256_add_ps(a, b); }
     static F subF(F a, F b) { return _mm256_sub_ps(a, b); }
     static F mulF(F a, F b) { return _mm256_mul_ps(a, b); }
+    static F sqrtF(F a) { return _mm256_sqrt_ps(a); }
+    static MF leF(F a, F b) { return _mm256_cmp_ps_mask(a, b, _CMP_LE_OQ); }
     static MF ltF(F a, F b) { return _mm256_cmp_ps_mask(a, b, _CMP_LT_OQ); }
     static MF gtF(F a, F b) { return _mm256_cmp_ps_mask(a, b, _CMP_GT_OQ); }
     static MF geF(F a, F b) { return _mm256_cmp_ps_mask(a, b, _CMP_GE_OQ); }
@@ -58,6 +55,7 @@ struct LaneOpsAvx512 {
     static F narrow(D v) { return _mm512_cvtpd_ps(v); }
     // Truncation of integral values; out of range or NaN gives 0x80000000.
     static I truncate(D v) { return _mm512_cvttpd_epi32(v); }
+    static I truncateF(F v) { return _mm256_cvttps_epi32(v); }
 
     static I setI(int32_t v) { return _mm256_set1_epi32(v); }
     static I loadI(const int32_t* p) {
@@ -79,6 +77,11 @@ struct LaneOpsAvx512 {
     }
 
     static L widenI(I v) { return _mm512_cvtepu32_epi64(v); }
+    static L shiftRightL(L h, int n) { return _mm512_srli_epi64(h, static_cast<unsigned>(n)); }
+    // table[h & 15] in every lane.
+    static D tableD(const double (&table)[16], L h) {
+        return _mm512_permutex2var_pd(_mm512_load_pd(table), h, _mm512_load_pd(table + 8));
+    }
     static MD bitSetL(L h, int bit) {
         return _mm512_test_epi64_mask(h, _mm512_set1_epi64(int64_t{1} << bit));
     }
@@ -96,4 +99,4 @@ struct LaneOpsAvx512 {
     }
 };
 
-}  // namespace rm
+}  // namespace rm::avx512

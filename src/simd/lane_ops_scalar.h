@@ -4,8 +4,7 @@
 // interleaves several single rays, whose passes overlap in the processor.
 #include <stdint.h>
 
-#include "math/vec3.h"
-#include "scene/sculpture.h"
+#include "math/float_evaluation.h"
 
 namespace rm {
 
@@ -18,14 +17,14 @@ struct LaneOpsScalar {
     using MF = bool;
     using MD = bool;
 
-    static float sculpture(Vec3 q) { return sculptureDistanceInFrameScalar(q); }
-
     static F setF(float v) { return v; }
     static F loadF(const float* p) { return *p; }
     static void storeF(float* p, F v) { *p = v; }
     static F addF(F a, F b) { return a + b; }
     static F subF(F a, F b) { return a - b; }
     static F mulF(F a, F b) { return a * b; }
+    static F sqrtF(F a) { return __builtin_sqrtf(a); }
+    static MF leF(F a, F b) { return a <= b; }
     static MF ltF(F a, F b) { return a < b; }
     static MF gtF(F a, F b) { return a > b; }
     static MF geF(F a, F b) { return a >= b; }
@@ -53,6 +52,10 @@ struct LaneOpsScalar {
     // Truncation of integral values; out of range or NaN gives 0x80000000, as the vector paths do.
     static I truncate(D v) {
         return v >= -2147483648.0 && v < 2147483648.0 ? static_cast<int32_t>(v) : INT32_MIN;
+    }
+
+    static I truncateF(F v) {
+        return v >= -2147483648.0f && v < 2147483648.0f ? static_cast<int32_t>(v) : INT32_MIN;
     }
 
     static I setI(int32_t v) { return v; }

@@ -3,7 +3,7 @@
 // One AVX register of eight floats, for the capsule lanes.
 #include <immintrin.h>
 
-namespace rm {
+namespace rm::avx2 {
 
 struct WideAvx2 {
     static constexpr int kWidth = 8;
@@ -27,4 +27,4 @@ struct WideAvx2 {
     }
 };
 
-}  // namespace rm
+}  // namespace rm::avx2

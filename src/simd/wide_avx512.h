@@ -3,7 +3,7 @@
 // One AVX-512 register of sixteen floats, for the capsule lanes.
 #include <immintrin.h>
 
-namespace rm {
+namespace rm::avx512 {
 
 struct WideAvx512 {
     static constexpr int kWidth = 16;
@@ -30,4 +30,4 @@ struct WideAvx512 {
     }
 };
 
-}  // namespace rm
+}  // namespace rm::avx512

@@ -26,11 +26,15 @@ bool drain(int fd, std::string& into) {
 
 }  // namespace
 
-ChildResult runCaptured(const std::string& program) {
+ChildResult runCaptured(const std::string& program, const std::vector<std::string>& arguments) {
     ChildResult result;
     int outPipe[2];
     int errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return result;
+    std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(outPipe[1], 1);
@@ -39,9 +43,8 @@ ChildResult runCaptured(const std::string& program) {
         close(outPipe[1]);
         close(errPipe[0]);
         close(errPipe[1]);
-        char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
         char* envp[] = {nullptr};
-        execve(program.c_str(), argv, envp);
+        execve(program.c_str(), argv.data(), envp);
         _exit(127);
     }
     close(outPipe[1]);

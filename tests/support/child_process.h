@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace rmtest {
 
@@ -15,8 +16,9 @@ struct ChildResult {
     int status = -1;      // exit status, or the signal number when !exited
 };
 
-// Runs the program with no arguments and an empty environment, capturing descriptors 1 and 2.
-ChildResult runCaptured(const std::string& program);
+// Runs the program with the arguments (none by default) and an empty environment, capturing
+// descriptors 1 and 2.
+ChildResult runCaptured(const std::string& program, const std::vector<std::string>& arguments = {});
 
 // How to start a child: which of the parent's descriptors become its descriptors 1 and 2 (-1
 // leaves that descriptor closed in the child) and whether it starts with SIGPIPE ignored rather

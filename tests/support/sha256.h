@@ -1,12 +1,9 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
+#include "common/sha256.h"
 
 namespace rmtest {
 
-// SHA-256 of a byte range, as 64 lowercase hex digits.
-std::string sha256Hex(const void* data, std::size_t size);
+using rm::tools::sha256Hex;
 
 }  // namespace rmtest

@@ -1,0 +1,68 @@
+// Renders one whole frame through the core library on a chosen instruction-set path and prints
+// the path, the CPU and wall time of the rendering and the SHA-256 of the TGA file it makes, so
+// that the paths can be timed side by side (scripts/time-paths). The raymarch executable itself
+// takes no arguments and always runs the best path.
+//
+//   raymarch_frame [--simd scalar|avx2|avx512]
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "app/tga_header.h"
+#include "noise/noise_objects.h"
+#include "noise/perlin_noise.h"
+#include "render/camera.h"
+#include "render/render_row.h"
+#include "simd/simd_level.h"
+#include "support/sha256.h"
+
+namespace {
+
+const char* const kLevelNames[] = {"scalar", "avx2", "avx512"};
+
+std::uint8_t file[rm::kTgaHeaderSize + rm::kImageHeight * rm::kRowBytes];
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    rm::SimdLevel level = rm::bestSimdLevel();
+    if (argc == 3 && !std::strcmp(argv[1], "--simd")) {
+        const std::string name = argv[2];
+        if (name == "scalar") {
+            level = rm::SimdLevel::Scalar;
+        } else if (name == "avx2") {
+            level = rm::SimdLevel::Avx2;
+        } else if (name == "avx512") {
+            level = rm::SimdLevel::Avx512;
+        } else {
+            argc = 0;
+        }
+    }
+    if (argc != 1 && argc != 3) {
+        std::fprintf(stderr, "usage: %s [--simd scalar|avx2|avx512]\n", argv[0]);
+        return 2;
+    }
+    const rm::OctaveNoise sky = rm::makeOctaveNoise(8, 0);
+    const rm::PerlinNoise ground = rm::makePerlinNoise(0);
+    rm::publishNoise(sky, ground);
+    if (!rm::setSimdLevel(level)) {
+        std::fprintf(stderr, "raymarch_frame: this processor lacks %s\n",
+                     kLevelNames[static_cast<int>(level)]);
+        return 3;
+    }
+
+    const rm::TgaHeader header = rm::makeTgaHeader();
+    std::memcpy(file, header.bytes, rm::kTgaHeaderSize);
+    const auto start = std::chrono::steady_clock::now();
+    const std::clock_t cpuStart = std::clock();
+    for (int y = 0; y < rm::kImageHeight; ++y)
+        rm::renderRow(y, file + rm::kTgaHeaderSize + y * rm::kRowBytes);
+    const double cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%s %.3f %.3f %s\n", kLevelNames[static_cast<int>(level)], cpuSeconds, seconds,
+                rmtest::sha256Hex(file, sizeof file).c_str());
+    return 0;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <stdint.h>
+
+#include "math/float_evaluation.h"
+
+namespace rm::reference {
+
+// Building blocks of the gradient noise.
+
+inline double fade(double t) { return ((t * 6.0 - 15.0) * t + 10.0) * ((t * t) * t); }
+
+// The lattice cell of a floored coordinate; the lattice repeats every 256 cells. Floors outside
+// the 32-bit range never occur in the scene and map to cell 0.
+inline int32_t cellIndex(double floored) {
+    if (!(floored >= -2147483648.0 && floored < 2147483648.0)) return 0;
+    return static_cast<int32_t>(floored) & 255;
+}
+
+// The two components of a corner gradient, before they are added: only the low four bits of h
+// choose them.
+struct GradientTerms {
+    double u;
+    double v;
+};
+
+inline GradientTerms gradientTerms(int32_t h, double x, double y, double z) {
+    double u = (h & 8) ? y : x;
+    double v = (h & 12) == 0 ? y : ((h & 13) == 12 ? x : z);
+    if (h & 1) u = -u;
+    if (h & 2) v = -v;
+    return {u, v};
+}
+
+// Lerp from a toward the far corner of an x pair, whose value is never formed on its own:
+// ((U - a) + V) * t + a.
+inline double lerpAlongX(GradientTerms far, double a, double t) {
+    return ((far.u - a) + far.v) * t + a;
+}
+
+}  // namespace rm::reference

@@ -1,0 +1,182 @@
+#pragma once
+
+// The march of many rays at once, one ray per lane, written once for every set of lane operations
+// (see simd/lane_ops_*.h). Each lane takes exactly the passes of the scalar march of its own ray:
+// the same points, field values, choices and steps. A lane whose ray ends takes the next ray at
+// once.
+#include "noise/noise_objects.h"
+#include "render/march_constants.h"
+#include "render/march_hit.h"
+#include "render/ray.h"
+#include "scene/far_limit.h"
+#include "scene/ground_lanes.h"
+#include "scene/sculpture_bound.h"
+#include "scene/sculpture_frame.h"
+
+namespace rm {
+
+// Several independent groups of lanes keep the processor busy while one waits on its results.
+template <class V, int kGroups>
+struct MarchLanes {
+    static constexpr int kCount = V::kWidth * kGroups;
+    alignas(64) float ox[kCount];
+    alignas(64) float oy[kCount];
+    alignas(64) float oz[kCount];
+    alignas(64) float dx[kCount];
+    alignas(64) float dy[kCount];
+    alignas(64) float dz[kCount];
+    alignas(64) float t[kCount];
+    alignas(64) int32_t passes[kCount];
+    int ray[kCount];  // -1: the lane idles on a copy of its last ray
+    MarchHit result[kCount];
+
+    void start(int lane, const Ray& r, int index) {
+        ox[lane] = r.origin.x;
+        oy[lane] = r.origin.y;
+        oz[lane] = r.origin.z;
+        dx[lane] = r.direction.x;
+        dy[lane] = r.direction.y;
+        dz[lane] = r.direction.z;
+        t[lane] = 0.0f;
+        passes[lane] = 0;
+        ray[lane] = index;
+    }
+};
+
+// The start of a pass of the lanes from `first`: the points and their ground cells, looked up.
+template <class V>
+struct PassStart {
+    typename V::F t;
+    typename V::F px;
+    typename V::F py;
+    typename V::F pz;
+    GroundCellsLanes<V> ground;
+};
+
+template <class V, int kGroups>
+__attribute__((always_inline)) inline PassStart<V> startPassLanes(const MarchLanes<V, kGroups>& l,
+                                                                  const PlaneHashes& hashes,
+                                                                  int first) {
+    using F = typename V::F;
+    const F t = V::loadF(l.t + first);
+    const F px = V::addF(V::mulF(V::loadF(l.dx + first), t), V::loadF(l.ox + first));
+    const F py = V::addF(V::mulF(V::loadF(l.dy + first), t), V::loadF(l.oy + first));
+    const F pz = V::addF(V::mulF(V::loadF(l.dz + first), t), V::loadF(l.oz + first));
+    return {t, px, py, pz, groundCellsLanes<V>(hashes, px, pz)};
+}
+
+// The rest of the pass; returns the lanes whose march ended, with their results in l.result.
+template <class V, class Sculpture, int kGroups>
+__attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>& l,
+                                                          const PassStart<V>& start, int first,
+                                                          int liveLanes) {
+    using F = typename V::F;
+    constexpr int kWidth = V::kWidth;
+    const int live = liveLanes >> first & ((1 << kWidth) - 1);
+    const F far = V::setF(kFarLimit);
+    const F zero = V::setF(0.0f);
+    const F t = start.t;
+    const F px = start.px;
+    const F py = start.py;
+    const F pz = start.pz;
+    const F g = groundFromCells<V>(start.ground, py);
+
+    const FramePointLanes<V> q = sculptureFramePointLanes<V>(px, py, pz);
+    const F qx = q.x;
+    const F qy = q.y;
+    const F qz = q.z;
+
+    // The sculpture is evaluated only where its lower bound cannot rule it out: exact where it is
+    // at most the counting ground, or the far limit.
+    const int need = sculptureNeededLanes<V>(qx, qy, qz, g) & live;
+    F s = far;
+    if (need != 0) {
+        s = Sculpture::at(q, V::selectF(V::andMF(V::gtF(g, zero), V::ltF(g, far)), far, g), need);
+    }
+
+    // Choose as the scalar pass does: the sculpture below the far limit, then a strictly
+    // positive ground that is nearer still.
+    const typename V::MF sWins = V::ltF(s, far);
+    F chosen = V::selectF(sWins, far, s);
+    typename V::I material = V::selectI(sWins, V::setI(0), V::setI(1));
+    const typename V::MF gWins = V::andMF(V::gtF(g, zero), V::ltF(g, chosen));
+    chosen = V::selectF(gWins, chosen, g);
+    material = V::selectI(gWins, material, V::setI(2));
+    const int hit = V::bitsF(V::ltF(chosen, V::setF(kHitThreshold)));
+
+    // Step in 64 bits and round once.
+    const F stepped =
+        V::narrow(V::addD(V::mulD(V::widen(chosen), V::setD(kStepScale)), V::widen(t)));
+    const int beyond = V::bitsF(V::geF(stepped, far));
+    V::storeF(l.t + first, stepped);
+    const typename V::I passes = V::addI(V::loadI(l.passes + first), V::setI(1));
+    V::storeI(l.passes + first, passes);
+    const int spent = V::equalBitsI(passes, V::setI(kMarchMaxSteps));
+    const int done = (hit | beyond | spent) & live;
+    if (done == 0) return 0;
+
+    alignas(64) int32_t materials[kWidth];
+    alignas(64) float before[kWidth];
+    V::storeI(materials, material);
+    V::storeF(before, t);
+    for (int lane = 0; lane < kWidth; ++lane) {
+        if (!(done >> lane & 1)) continue;
+        l.result[first + lane] =
+            (hit >> lane & 1) ? MarchHit{static_cast<Material>(materials[lane]), before[lane]}
+                              : MarchHit{Material::None, kFarLimit};
+    }
+    return done;
+}
+
+// Sculpture::at(q, limit, need) is the sculpture at the frame points of the lanes in `need`:
+// exact in each such lane wherever it is at most that lane's limit, above the limit elsewhere.
+template <class V, class Sculpture, int kGroups>
+void marchRaysLanes(const Ray* rays, int count, MarchHit* hits) {
+    if (count <= 0) return;
+    const PlaneHashes& hashes = *groundHashes;
+    MarchLanes<V, kGroups> l;
+    constexpr int kCount = MarchLanes<V, kGroups>::kCount;
+    int next = 0;
+    uint32_t live = 0;  // one bit per lane with a ray
+    for (int lane = 0; lane < kCount; ++lane) {
+        if (next < count) {
+            l.start(lane, rays[next], next);
+            ++next;
+            live |= 1u << lane;
+        } else {
+            l.start(lane, rays[0], -1);
+        }
+    }
+
+    while (live != 0) {
+        // All groups look their ground cells up before any interpolates, so the look-ups
+        // overlap.
+        PassStart<V> starts[kGroups];
+        for (int group = 0; group < kGroups; ++group) {
+            starts[group] = startPassLanes<V, kGroups>(l, hashes, group * V::kWidth);
+        }
+        uint32_t done = 0;
+        for (int group = 0; group < kGroups; ++group) {
+            const int first = group * V::kWidth;
+            done |= static_cast<uint32_t>(finishPassLanes<V, Sculpture, kGroups>(
+                        l, starts[group], first, static_cast<int>(live)))
+                    << first;
+        }
+        if (done == 0) continue;
+
+        // Record the rays that ended and start the next ones in their lanes.
+        for (int lane = 0; lane < kCount; ++lane) {
+            if (!(done >> lane & 1)) continue;
+            hits[l.ray[lane]] = l.result[lane];
+            if (next < count) {
+                l.start(lane, rays[next], next);
+                ++next;
+            } else {
+                l.ray[lane] = -1;
+                live &= ~(1u << lane);
+            }
+        }
+    }
+}
+
+}  // namespace rm

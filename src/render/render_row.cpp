@@ -1,0 +1,116 @@
+#include "render/render_row.h"
+
+#include "render/camera.h"
+#include "render/march_rays.h"
+#include "render/pixel_shading.h"
+#include "render/reflection.h"
+#include "render/shading_constants.h"
+#include "render/sky.h"
+
+namespace rm {
+namespace {
+
+constexpr int kMaxChains = 4 * kImageWidth;
+constexpr int kMaxTints = kMaxDepth - 1;
+
+// One reflection chain: the ray it follows at the current depth, the surfaces it has met, and
+// the sky colour where it ended.
+struct Chain {
+    Ray ray;
+    SurfaceTint tints[kMaxTints];
+    int tintCount;
+    Vec3 sky;
+};
+
+// A row in flight. The row's rays are marched depth by depth, each depth as one batch; every
+// value is formed exactly as the recursive shading forms it, only in another order.
+struct RowWork {
+    Ray primary[kImageWidth];
+    MarchHit primaryHits[kImageWidth];
+    PrimaryRays spawned[kImageWidth];
+    int firstChain[kImageWidth];
+    Chain chains[kMaxChains];
+    int active[kMaxChains];
+    Ray batch[kMaxChains];
+    MarchHit batchHits[kMaxChains];
+};
+
+RowWork work;
+
+}  // namespace
+
+void renderRow(int y, uint8_t* out) {
+    RowWork& w = work;
+    const CameraRow row = cameraRow(y);
+    for (int x = 0; x < kImageWidth; ++x)
+        w.primary[x] = {kCameraOrigin, primaryDirection(row, x)};
+    marchRays(w.primary, kImageWidth, w.primaryHits);
+
+    // Start the reflection chains of the surface pixels.
+    int chainCount = 0;
+    for (int x = 0; x < kImageWidth; ++x) {
+        const MarchHit hit = w.primaryHits[x];
+        w.firstChain[x] = -1;
+        if (hit.distance > kSkyThreshold) continue;
+        const PrimaryRays& spawned = w.spawned[x] =
+            primaryReflections(w.primary[x].direction, hit.material, hit.distance);
+        w.firstChain[x] = chainCount;
+        for (int i = 0; i < spawned.count; ++i) {
+            Chain& chain = w.chains[chainCount];
+            chain.ray = spawned.rays[i];
+            chain.tintCount = 0;
+            w.active[chainCount] = chainCount;
+            ++chainCount;
+        }
+    }
+
+    // Depths 1 to 4: march every live chain; a miss ends it in the sky, a hit reflects it.
+    int activeCount = chainCount;
+    for (int depth = 1; depth < kMaxDepth && activeCount > 0; ++depth) {
+        for (int i = 0; i < activeCount; ++i)
+            w.batch[i] = w.chains[w.active[i]].ray;
+        marchRays(w.batch, activeCount, w.batchHits);
+        int stillActive = 0;
+        for (int i = 0; i < activeCount; ++i) {
+            Chain& chain = w.chains[w.active[i]];
+            const MarchHit hit = w.batchHits[i];
+            if (hit.distance > kSkyThreshold) {
+                chain.sky = skyColor(chain.ray.origin, chain.ray.direction);
+                continue;
+            }
+            const Reflection next = reflectAtHit(chain.ray, hit.material, hit.distance);
+            chain.tints[chain.tintCount++] = next.tint;
+            chain.ray = next.ray;
+            w.active[stillActive++] = w.active[i];
+        }
+        activeCount = stillActive;
+    }
+    // Depth 5 takes the sky without marching.
+    for (int i = 0; i < activeCount; ++i) {
+        Chain& chain = w.chains[w.active[i]];
+        chain.sky = skyColor(chain.ray.origin, chain.ray.direction);
+    }
+
+    // Fold each chain's tints from the deepest surface back to the first, then the pixels.
+    for (int x = 0; x < kImageWidth; ++x) {
+        PixelBytes px;
+        if (w.firstChain[x] < 0) {
+            px = skyBytes(skyColor(kCameraOrigin, w.primary[x].direction));
+        } else {
+            Vec3 colours[4];
+            for (int i = 0; i < w.spawned[x].count; ++i) {
+                const Chain& chain = w.chains[w.firstChain[x] + i];
+                Vec3 c = chain.sky;
+                for (int k = chain.tintCount - 1; k >= 0; --k)
+                    c = applyTint(chain.tints[k], c);
+                colours[i] = c;
+            }
+            px = surfaceBytes(w.spawned[x], colours);
+        }
+        out[3 * x] = px.blue;
+        out[3 * x + 1] = px.green;
+        out[3 * x + 2] = px.red;
+    }
+}
+
+}  // namespace rm

@@ -1,0 +1,101 @@
+#include "diff/image_difference.h"
+
+#include <cstdlib>
+
+#include "common/exact_rows.h"
+#include "common/sha256.h"
+#include "diff/tga_file.h"
+#include "reference/trace.h"
+#include "render/camera.h"
+#include "render/render_row.h"
+
+namespace rm::tools {
+namespace {
+
+bool rowIsExact(const std::uint8_t* row, int y) {
+    return sha256Hex(row, kRowBytes) == kExactRowHashes[y];
+}
+
+}  // namespace
+
+std::vector<int> differingRows(const std::uint8_t* pixels) {
+    std::vector<int> rows;
+    for (int y = 0; y < kImageHeight; ++y)
+        if (!rowIsExact(pixels + static_cast<std::size_t>(y) * kRowBytes, y)) rows.push_back(y);
+    return rows;
+}
+
+int renderRowsChecked(const std::vector<int>& rows, std::uint8_t* frame) {
+    int firstWrong = -1;
+    for (const int y : rows) {
+        std::uint8_t* row = frame + static_cast<std::size_t>(y) * kRowBytes;
+        renderRow(y, row);
+        if (firstWrong < 0 && !rowIsExact(row, y)) firstWrong = y;
+    }
+    return firstWrong;
+}
+
+bool referenceRowIsExact(int y) {
+    std::uint8_t row[kRowBytes];
+    for (int x = 0; x < kImageWidth; ++x) {
+        const PixelBytes px = reference::shadePixel(x, y);
+        row[3 * x] = px.blue;
+        row[3 * x + 1] = px.green;
+        row[3 * x + 2] = px.red;
+    }
+    return rowIsExact(row, y);
+}
+
+DifferenceSummary compareRows(const std::uint8_t* image, const std::uint8_t* exact,
+                              const std::vector<int>& rows) {
+    DifferenceSummary s;
+    for (const int y : rows) {
+        bool rowDiffers = false;
+        for (int x = 0; x < kImageWidth; ++x) {
+            const std::size_t at = static_cast<std::size_t>(y) * kRowBytes + 3 * x;
+            bool pixelDiffers = false;
+            for (int c = 0; c < 3; ++c) {
+                const int d = std::abs(image[at + c] - exact[at + c]);
+                if (d == 0) continue;
+                pixelDiffers = true;
+                if (d > s.largest) {
+                    s.largest = d;
+                    s.largestColumn = x;
+                    s.largestRow = y;
+                    s.largestChannel = c;
+                }
+            }
+            if (!pixelDiffers) continue;
+            if (s.firstRow < 0) {
+                s.firstRow = y;
+                s.firstColumn = x;
+            }
+            ++s.pixels;
+            rowDiffers = true;
+        }
+        if (rowDiffers) ++s.rows;
+    }
+    return s;
+}
+
+std::vector<std::uint8_t> differenceMask(const std::uint8_t* image, const std::uint8_t* exact,
+                                         const std::vector<int>& rows) {
+    std::vector<std::uint8_t> mask(image, image + kTgaPixelBytes);
+    for (std::uint8_t& b : mask)
+        b = static_cast<std::uint8_t>(b / 3);
+    for (const int y : rows) {
+        for (int x = 0; x < kImageWidth; ++x) {
+            const std::size_t at = static_cast<std::size_t>(y) * kRowBytes + 3 * x;
+            if (image[at] == exact[at] && image[at + 1] == exact[at + 1] &&
+                image[at + 2] == exact[at + 2]) {
+                continue;
+            }
+            mask[at] = 0;
+            mask[at + 1] = 0;
+            mask[at + 2] = 255;
+        }
+    }
+    return mask;
+}
+
+}  // namespace rm::tools

@@ -1,0 +1,69 @@
+#include "trace/trace_log.h"
+
+#include <charconv>
+#include <cstdio>
+
+#include "math/float_bits.h"
+#include "reference/trace.h"
+
+namespace rm::tools {
+namespace {
+
+template <typename T>
+void appendDecimal(std::string& text, T v) {
+    char digits[64];
+    const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, v);
+    text.append(digits, end.ptr);
+}
+
+}  // namespace
+
+void TraceLog::enter(const char* name, int index) {
+    levels.push_back(key.size());
+    key += name;
+    if (index >= 0) key += std::to_string(index);
+    key += '.';
+}
+
+void TraceLog::leave() {
+    key.resize(levels.back());
+    levels.pop_back();
+}
+
+void TraceLog::value(const char* name, float v) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, " %08x ", static_cast<unsigned>(floatBits(v)));
+    text += key;
+    text += name;
+    text += hex;
+    appendDecimal(text, v);
+    text += '\n';
+}
+
+void TraceLog::value(const char* name, double v) {
+    char hex[24];
+    std::snprintf(hex, sizeof hex, " %016llx ", static_cast<unsigned long long>(doubleBits(v)));
+    text += key;
+    text += name;
+    text += hex;
+    appendDecimal(text, v);
+    text += '\n';
+}
+
+void TraceLog::value(const char* name, int v) {
+    text += key;
+    text += name;
+    text += ' ';
+    appendDecimal(text, v);
+    text += '\n';
+}
+
+std::string tracePixel(int x, int y) {
+    TraceLog log;
+    log.value("column", x);
+    log.value("row", y);
+    reference::shadePixel(log, x, y);
+    return log.text;
+}
+
+}  // namespace rm::tools
