@@ -8,16 +8,34 @@ namespace rm {
 // maths, and every target implements both exactly.
 inline float sqrtF(float v) { return __builtin_sqrtf(v); }
 inline double sqrtD(double v) { return __builtin_sqrt(v); }
-// Plain x86-64 has no rounding instruction, and compilers expand a floor there into a long
-// sequence or a call into the C library. Truncation, the conversion back and a step down where
-// that went up give the same bits, the sign of a zero included.
-inline double floorD(double v) {
-#if defined(__x86_64__) && !defined(__SSE4_1__)
+// Two exact floors of a double, the sign of a zero included, for processors without a rounding
+// instruction: from the truncating conversion, and from the rounding of an addition (2^52 + |v| is
+// |v| rounded to the nearest integer when |v| < 2^52).
+inline double floorByTruncation(double v) {
     if (!(__builtin_fabs(v) < 0x1p52)) return v;  // integral already, infinite or NaN
     const double truncated = static_cast<double>(static_cast<long long>(v));
     return __builtin_copysign(truncated - (truncated > v ? 1.0 : 0.0), v);
-#else
+}
+
+inline double floorByRounding(double v) {
+    const double magnitude = __builtin_fabs(v);
+    if (!(magnitude < 0x1p52)) return v;  // integral already, infinite or NaN
+    const double nearest = (magnitude + 0x1p52) - 0x1p52;
+    const double down = v >= 0.0 ? (nearest > magnitude ? nearest - 1.0 : nearest)
+                                 : -(nearest < magnitude ? nearest + 1.0 : nearest);
+    return __builtin_copysign(down, v);
+}
+
+// The floor. Where the processor has a rounding instruction the builtin is that instruction;
+// elsewhere compilers would call the C library's floor (or floorf, for a widened float).
+inline double floorD(double v) {
+#if defined(__SSE4_1__) || defined(__aarch64__) || defined(__wasm__) || defined(__powerpc64__) || \
+    defined(__s390x__)
     return __builtin_floor(v);
+#elif defined(__x86_64__)
+    return floorByTruncation(v);
+#else
+    return floorByRounding(v);
 #endif
 }
 inline float absF(float v) { return __builtin_fabsf(v); }

@@ -5,6 +5,7 @@
 #include <stdint.h>
 
 #include "math/float_evaluation.h"
+#include "math/float_ops.h"
 
 namespace rm {
 
@@ -38,7 +39,7 @@ struct LaneOpsScalar {
     static D addD(D a, D b) { return a + b; }
     static D subD(D a, D b) { return a - b; }
     static D mulD(D a, D b) { return a * b; }
-    static D floorD(D a) { return __builtin_floor(a); }
+    static D floorD(D a) { return rm::floorD(a); }
     static D absD(D a) { return __builtin_fabs(a); }
     static MD gtD(D a, D b) { return a > b; }
     static MD ltD(D a, D b) { return a < b; }
