@@ -198,6 +198,33 @@ TEST(NoiseTest, PlaneSamplesEqualTheNoiseAtZeroHeight) {
     }
 }
 
+TEST(NoiseTest, RememberedCellsGiveTheBitsOfFreshLookUps) {
+    const PerlinNoise table = makePerlinNoise(0);
+    static PlaneHashes hashes;
+    buildPlaneHashes(table, hashes);
+    double floorX = NAN;
+    double floorY = NAN;
+    int32_t corners = 0;
+    const PlaneCellMemory memory{&floorX, &floorY, &corners};
+    // Steps inside one cell, onto its edges, across them and back, zeros of both signs either
+    // way round, and points that match no cell.
+    const double walk[][2] = {
+        {0.25, 0.5},  {0.75, 0.5},   {-0.0, 0.5},  {0.5, -0.0},  {0.0, 0.5},    {-0.0, 0.25},
+        {0.5, 0.5},   {1.0, 0.5},    {0.999, 0.5}, {-0.25, 0.5}, {-1.0, 0.5},   {-0.5, 0.5},
+        {-0.0, -0.0}, {-0.5, -0.5},  {255.5, 0.5}, {256.5, 0.5}, {0.5, 256.5},  {NAN, 0.5},
+        {0.5, 0.5},   {INFINITY, 1}, {1e300, 0.5}, {1e300, 0.5}, {0x1p53, 0.5}, {0.5, 0.5},
+    };
+    for (const auto& p : walk) {
+        const PlaneCellLanes<LaneOpsScalar> fresh =
+            planeCellLanes<LaneOpsScalar>(hashes, p[0], p[1]);
+        const PlaneCellLanes<LaneOpsScalar> kept =
+            rememberedPlaneCellLanes<LaneOpsScalar>(hashes, p[0], p[1], memory);
+        EXPECT_EQ(doubleBits(kept.xf), doubleBits(fresh.xf)) << p[0] << ", " << p[1];
+        EXPECT_EQ(doubleBits(kept.yf), doubleBits(fresh.yf)) << p[0] << ", " << p[1];
+        EXPECT_EQ(kept.corners, fresh.corners) << p[0] << ", " << p[1];
+    }
+}
+
 TEST(NoiseTest, FloorIsExactWithZerosOfBothSignsAndBeyondTheIntegers) {
     const double cases[] = {0.0,     -0.0,   0.5,      -0.5,         1.0,     -1.0,
                             -1e-300, 2.5e-7, -255.75,  0x1p52 - 0.5, -0x1p52, 0x1p53 + 2.0,

@@ -42,18 +42,56 @@ struct PlaneCellLanes {
     typename V::I corners;
 };
 
+// The corner codes of the cells whose floors are fx, fy. An out-of-range or NaN floor truncates
+// to 0x80000000, whose cell is 0, as in the scalar code.
+template <class V>
+__attribute__((always_inline)) inline typename V::I planeCornersLanes(const PlaneHashes& hashes,
+                                                                      typename V::D fx,
+                                                                      typename V::D fy) {
+    const typename V::I cx = V::andI(V::truncate(fx), V::setI(255));
+    const typename V::I cy = V::andI(V::truncate(fy), V::setI(255));
+    return V::gather(hashes.corners, V::orI(V::shiftLeftI(cx, 8), cy));
+}
+
 template <class V>
 __attribute__((always_inline)) inline PlaneCellLanes<V> planeCellLanes(const PlaneHashes& hashes,
                                                                        typename V::D x,
                                                                        typename V::D y) {
-    // Compute noise cell coordinates and offsets. An out-of-range or NaN floor truncates to
-    // 0x80000000, whose cell is 0, as in the scalar code.
     const typename V::D fx = V::floorD(x);
     const typename V::D fy = V::floorD(y);
-    const typename V::I cx = V::andI(V::truncate(fx), V::setI(255));
-    const typename V::I cy = V::andI(V::truncate(fy), V::setI(255));
-    return {V::subD(x, fx), V::subD(y, fy),
-            V::gather(hashes.corners, V::orI(V::shiftLeftI(cx, 8), cy))};
+    return {V::subD(x, fx), V::subD(y, fy), planeCornersLanes<V>(hashes, fx, fy)};
+}
+
+// Each lane's last cell of one sample: its floors and corner codes, kept between calls. A cell
+// whose floors are NaN matches no point.
+struct PlaneCellMemory {
+    double* floorX;
+    double* floorY;
+    int32_t* corners;
+};
+
+// planeCellLanes, reusing the remembered cells while every lane's point lies strictly inside its
+// own. There floor(x) is the remembered floor, so x - floor(x) is the same subtraction; an
+// integral point, where -0 and +0 floor differently, always looks its cell up again.
+template <class V>
+__attribute__((always_inline)) inline PlaneCellLanes<V> rememberedPlaneCellLanes(
+    const PlaneHashes& hashes, typename V::D x, typename V::D y, const PlaneCellMemory& memory) {
+    using D = typename V::D;
+    D fx = V::loadD(memory.floorX);
+    D fy = V::loadD(memory.floorY);
+    const D one = V::setD(1.0);
+    const int inside = V::bitsD(V::andMD(V::andMD(V::ltD(fx, x), V::ltD(x, V::addD(fx, one))),
+                                         V::andMD(V::ltD(fy, y), V::ltD(y, V::addD(fy, one)))));
+    if (inside == (1 << V::kWidth) - 1) {
+        return {V::subD(x, fx), V::subD(y, fy), V::loadI(memory.corners)};
+    }
+    fx = V::floorD(x);
+    fy = V::floorD(y);
+    const typename V::I corners = planeCornersLanes<V>(hashes, fx, fy);
+    V::storeD(memory.floorX, fx);
+    V::storeD(memory.floorY, fy);
+    V::storeI(memory.corners, corners);
+    return {V::subD(x, fx), V::subD(y, fy), corners};
 }
 
 // The interpolation of a cell from u + v of corners (X, Y) and (X, Y + 1) and the components of
