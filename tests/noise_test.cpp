@@ -258,15 +258,31 @@ double planeNoiseFromHashes(int32_t corners, double xf, double yf) {
     return (((c4.u - g3) + c4.v) * fu + (g3 - l1)) * fv + l1;
 }
 
-TEST(NoiseTest, GradientTableGivesTheBitsOfTheHashTests) {
+// The gradient codes of four packed corner hashes, packed the same way.
+int32_t planeGradientCodes(int32_t hashes) {
+    int32_t codes = 0;
+    for (int k = 0; k < 4; ++k)
+        codes |= static_cast<int32_t>(planeGradientCode(hashes >> 4 * k & 15)) << 4 * k;
+    return codes;
+}
+
+// One lane through the tests of code bits that lanes without per-lane tables make.
+struct BitTestLaneOps : LaneOpsScalar {
+    static constexpr int kWidth = 2;
+};
+
+TEST(NoiseTest, GradientTableAndCodeBitTestsGiveTheBitsOfTheHashTests) {
     // Every packing of four corner hashes, at offsets inside a cell and on its edges, where the
     // components are zeros of either sign.
     const double offsets[][2] = {
         {0.3125, 0.8125}, {0.0, 0.6}, {0.7, 0.0}, {0.0, 0.0}, {0.999, 0.001}};
     for (int32_t corners = 0; corners < 65536; ++corners) {
+        const int32_t codes = planeGradientCodes(corners);
         for (const auto& [xf, yf] : offsets) {
-            const double table = planeNoiseInCell<LaneOpsScalar>({xf, yf, corners});
-            ASSERT_EQ(doubleBits(table), doubleBits(planeNoiseFromHashes(corners, xf, yf)))
+            const uint64_t expected = doubleBits(planeNoiseFromHashes(corners, xf, yf));
+            ASSERT_EQ(doubleBits(planeNoiseInCell<LaneOpsScalar>({xf, yf, codes})), expected)
+                << corners << " at " << xf << ", " << yf;
+            ASSERT_EQ(doubleBits(planeNoiseInCell<BitTestLaneOps>({xf, yf, codes})), expected)
                 << corners << " at " << xf << ", " << yf;
         }
     }
@@ -285,7 +301,8 @@ TEST(NoiseTest, GradientFactorsGiveTheHashTestsUpToTheSignOfAZero) {
                                  {0.0, 0.0},       {0.999, 0.001}, {0.5, 0.5}};
     for (int32_t corners = 0; corners < 65536; ++corners) {
         for (const auto& [xf, yf] : offsets) {
-            const double factors = planeNoiseInCell<TableLaneOps>({xf, yf, corners});
+            const double factors =
+                planeNoiseInCell<TableLaneOps>({xf, yf, planeGradientCodes(corners)});
             ASSERT_EQ(doubleBits(factors + 0.0),
                       doubleBits(planeNoiseFromHashes(corners, xf, yf) + 0.0))
                 << corners << " at " << xf << ", " << yf;

@@ -20,15 +20,14 @@ struct GradientLanes {
     typename V::D v;
 };
 
-// The components of one corner gradient, whose four hash bits h stand at bit `at` of the codes:
-// u = y where bit 3 of h is set, else x; v = y where bits 2 and 3 are clear, x where h & 13 is 12,
-// else z, which is +0 in this plane; bits 0 and 1 flip their signs.
+// The components of one corner gradient, whose code (see planeGradientCode) stands at bit `at`
+// of the codes.
 template <class V>
 GradientLanes<V> gradientLanes(typename V::L codes, int at, typename V::D x, typename V::D y) {
-    const typename V::D u = V::selectD(V::bitSetL(codes, at + 3), x, y);
-    const typename V::MD vIsY = V::clearUnderL(codes, int64_t{12} << at);
-    const typename V::MD vIsX = V::equalUnderL(codes, int64_t{13} << at, int64_t{12} << at);
-    const typename V::D v = V::selectD(vIsY, V::zeroUnlessD(vIsX, x), y);
+    const typename V::MD uIsY = V::bitSetL(codes, at + 3);
+    const typename V::D u = V::selectD(uIsY, x, y);
+    const typename V::D other = V::selectD(uIsY, y, x);
+    const typename V::D v = V::selectD(V::bitSetL(codes, at + 2), V::setD(0.0), other);
     return {V::flipSignD(u, codes, at), V::flipSignD(v, codes, at + 1)};
 }
 

@@ -77,12 +77,6 @@ struct LaneOpsAvx2 {
     static MD bitSetL(L h, int bit) {
         return _mm256_castsi256_pd(_mm256_sll_epi64(h, _mm_cvtsi32_si128(63 - bit)));
     }
-    // Lanes where h & mask is 0, and where it is `value`.
-    static MD clearUnderL(L h, int64_t mask) { return equalUnderL(h, mask, 0); }
-    static MD equalUnderL(L h, int64_t mask, int64_t value) {
-        return _mm256_castsi256_pd(_mm256_cmpeq_epi64(_mm256_and_si256(h, _mm256_set1_epi64x(mask)),
-                                                      _mm256_set1_epi64x(value)));
-    }
     // v with its sign flipped in the lanes whose bit `bit` of h is set.
     static D flipSignD(D v, L h, int bit) {
         const L flag = _mm256_and_si256(h, _mm256_set1_epi64x(int64_t{1} << bit));

@@ -114,14 +114,6 @@ struct LaneOpsWasm {
         return {wasm_i64x2_shr(wasm_i64x2_shl(h.low, up), 63),
                 wasm_i64x2_shr(wasm_i64x2_shl(h.high, up), 63)};
     }
-    // Lanes where h & mask is 0, and where it is `value`.
-    static MD clearUnderL(L h, int64_t mask) { return equalUnderL(h, mask, 0); }
-    static MD equalUnderL(L h, int64_t mask, int64_t value) {
-        const v128_t m = wasm_i64x2_splat(mask);
-        const v128_t v = wasm_i64x2_splat(value);
-        return {wasm_i64x2_eq(wasm_v128_and(h.low, m), v),
-                wasm_i64x2_eq(wasm_v128_and(h.high, m), v)};
-    }
     // v with its sign flipped in the lanes whose bit `bit` of h is set.
     static D flipSignD(D v, L h, int bit) {
         const v128_t flag = wasm_i64x2_splat(int64_t{1} << bit);
