@@ -119,7 +119,7 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
     GradientLanes<V> c1, c2, c3, c4;
     if constexpr (requires(typename V::L h) { V::tableD(kPlaneGradientFactors.gX, h); }) {
         // Lanes that read a 16-entry table per lane form u + v of the near corners as sums of
-        // products with the factors, instead of testing hash bits.
+        // products with the factors, instead of testing code bits.
         const typename V::L codes = V::widenI(cell.corners);
         const PlaneGradientFactors& f = kPlaneGradientFactors;
         auto sum = [&](int at, D x, D y) {
@@ -138,16 +138,21 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
         c4 = apart(12, x1, y1);
         return interpolateCell<V>(g1, c2, g3, c4, fu, fv);
     } else if constexpr (V::kWidth == 1) {
-        // A single lane reads its gradient choices from a table instead of testing hash bits.
+        // A single lane reads its gradients from tables instead of testing code bits, whose
+        // choices follow random bits that no branch predictor can learn: u + v of the near corners
+        // as sums of products with the factors, as above, and the far corners' components by
+        // their choices.
+        const PlaneGradientFactors& f = kPlaneGradientFactors;
+        auto sum = [&](int k, D x, D y) {
+            const int32_t h = cell.corners >> 4 * k & 15;
+            return V::addD(V::mulD(x, f.gX[h]), V::mulD(y, f.gY[h]));
+        };
         const double offsets[5] = {xf, x1, yf, y1, 0.0};
-        auto corner = [&](int k) {
+        auto apart = [&](int k) {
             const PlaneGradientChoice& c = kPlaneGradients.choices[k][cell.corners >> 4 * k & 15];
             return GradientLanes<V>{offsets[c.u] * c.uSign, offsets[c.v] * c.vSign};
         };
-        c1 = corner(0);
-        c2 = corner(1);
-        c3 = corner(2);
-        c4 = corner(3);
+        return interpolateCell<V>(sum(0, xf, yf), apart(1), sum(2, xf, y1), apart(3), fu, fv);
     } else {
         const typename V::L codes = V::widenI(cell.corners);
         c1 = gradientLanes<V>(codes, 0, xf, yf);
