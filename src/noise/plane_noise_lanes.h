@@ -27,7 +27,7 @@ GradientLanes<V> gradientLanes(typename V::L codes, int at, typename V::D x, typ
     const typename V::MD uIsY = V::bitSetL(codes, at + 3);
     const typename V::D u = V::selectD(uIsY, x, y);
     const typename V::D other = V::selectD(uIsY, y, x);
-    const typename V::D v = V::selectD(V::bitSetL(codes, at + 2), V::setD(0.0), other);
+    const typename V::D v = V::keepIfBitD(other, codes, at + 2);
     return {V::flipSignD(u, codes, at), V::flipSignD(v, codes, at + 1)};
 }
 

@@ -69,6 +69,7 @@ struct LaneOpsScalar {
 
     static L widenI(I v) { return static_cast<int64_t>(static_cast<uint32_t>(v)); }
     static MD bitSetL(L h, int bit) { return (h >> bit & 1) != 0; }
+    static D keepIfBitD(D v, L h, int bit) { return (h >> bit & 1) != 0 ? v : 0.0; }
     static D flipSignD(D v, L h, int bit) { return (h >> bit & 1) != 0 ? -v : v; }
 };
 

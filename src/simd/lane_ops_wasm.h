@@ -116,6 +116,8 @@ struct LaneOpsWasm {
         return {wasm_i64x2_eq(wasm_v128_and(h.low, flag), flag),
                 wasm_i64x2_eq(wasm_v128_and(h.high, flag), flag)};
     }
+    // v in the lanes whose bit `bit` of h is set, +0 elsewhere.
+    static D keepIfBitD(D v, L h, int bit) { return zeroUnlessD(bitSetL(h, bit), v); }
     // v with its sign flipped in the lanes whose bit `bit` of h is set.
     static D flipSignD(D v, L h, int bit) {
         const v128_t flag = wasm_i64x2_splat(int64_t{1} << bit);
