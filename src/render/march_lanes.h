@@ -142,7 +142,7 @@ void marchRaysLanes(const Ray* rays, int count, MarchHit* hits) {
     if (count <= 0) return;
     const PlaneHashes& hashes = *groundHashes;
     MarchLanes<V, kGroups> l;
-    l.cells.forget();
+    if constexpr (V::kWidth == 1) l.cells.forget();
     constexpr int kCount = MarchLanes<V, kGroups>::kCount;
     int next = 0;
     uint32_t live = 0;  // one bit per lane with a ray
