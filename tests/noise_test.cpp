@@ -198,6 +198,33 @@ TEST(NoiseTest, PlaneSamplesEqualTheNoiseAtZeroHeight) {
     }
 }
 
+TEST(NoiseTest, RememberedCellsGiveTheBitsOfFreshLookUps) {
+    const PerlinNoise table = makePerlinNoise(0);
+    static PlaneHashes hashes;
+    buildPlaneHashes(table, hashes);
+    double floorX = NAN;
+    double floorY = NAN;
+    int32_t corners = 0;
+    const PlaneCellMemory memory{&floorX, &floorY, &corners};
+    // Steps inside one cell, onto its edges, across them and back, zeros of both signs either
+    // way round, and points that match no cell.
+    const double walk[][2] = {
+        {0.25, 0.5},  {0.75, 0.5},   {-0.0, 0.5},  {0.5, -0.0},  {0.0, 0.5},    {-0.0, 0.25},
+        {0.5, 0.5},   {1.0, 0.5},    {0.999, 0.5}, {-0.25, 0.5}, {-1.0, 0.5},   {-0.5, 0.5},
+        {-0.0, -0.0}, {-0.5, -0.5},  {255.5, 0.5}, {256.5, 0.5}, {0.5, 256.5},  {NAN, 0.5},
+        {0.5, 0.5},   {INFINITY, 1}, {1e300, 0.5}, {1e300, 0.5}, {0x1p53, 0.5}, {0.5, 0.5},
+    };
+    for (const auto& p : walk) {
+        const PlaneCellLanes<LaneOpsScalar> fresh =
+            planeCellLanes<LaneOpsScalar>(hashes, p[0], p[1]);
+        const PlaneCellLanes<LaneOpsScalar> kept =
+            rememberedPlaneCellLanes<LaneOpsScalar>(hashes, p[0], p[1], memory);
+        EXPECT_EQ(doubleBits(kept.xf), doubleBits(fresh.xf)) << p[0] << ", " << p[1];
+        EXPECT_EQ(doubleBits(kept.yf), doubleBits(fresh.yf)) << p[0] << ", " << p[1];
+        EXPECT_EQ(kept.corners, fresh.corners) << p[0] << ", " << p[1];
+    }
+}
+
 TEST(NoiseTest, FloorIsExactWithZerosOfBothSignsAndBeyondTheIntegers) {
     const double cases[] = {0.0,     -0.0,   0.5,      -0.5,         1.0,     -1.0,
                             -1e-300, 2.5e-7, -255.75,  0x1p52 - 0.5, -0x1p52, 0x1p53 + 2.0,
@@ -235,15 +262,29 @@ double planeNoiseFromHashes(int32_t corners, double xf, double yf) {
     return (((c4.u - g3) + c4.v) * fu + (g3 - l1)) * fv + l1;
 }
 
-TEST(NoiseTest, GradientTableGivesTheBitsOfTheHashTests) {
+// The gradient codes of four packed corner hashes, packed the same way.
+int32_t planeGradientCodes(int32_t hashes) {
+    int32_t codes = 0;
+    for (int k = 0; k < 4; ++k)
+        codes |= static_cast<int32_t>(planeGradientCode(hashes >> 4 * k & 15)) << 4 * k;
+    return codes;
+}
+
+// One lane through the tests of code bits that lanes without per-lane tables make.
+struct BitTestLaneOps : LaneOpsScalar {
+    static constexpr int kWidth = 2;
+};
+
+TEST(NoiseTest, CodeBitTestsGiveTheBitsOfTheHashTests) {
     // Every packing of four corner hashes, at offsets inside a cell and on its edges, where the
     // components are zeros of either sign.
     const double offsets[][2] = {
         {0.3125, 0.8125}, {0.0, 0.6}, {0.7, 0.0}, {0.0, 0.0}, {0.999, 0.001}};
     for (int32_t corners = 0; corners < 65536; ++corners) {
+        const int32_t codes = planeGradientCodes(corners);
         for (const auto& [xf, yf] : offsets) {
-            const double table = planeNoiseInCell<LaneOpsScalar>({xf, yf, corners});
-            ASSERT_EQ(doubleBits(table), doubleBits(planeNoiseFromHashes(corners, xf, yf)))
+            ASSERT_EQ(doubleBits(planeNoiseInCell<BitTestLaneOps>({xf, yf, codes})),
+                      doubleBits(planeNoiseFromHashes(corners, xf, yf)))
                 << corners << " at " << xf << ", " << yf;
         }
     }
@@ -255,16 +296,18 @@ struct TableLaneOps : LaneOpsScalar {
     static D tableD(const double (&table)[16], L h) { return table[h & 15]; }
 };
 
-TEST(NoiseTest, GradientFactorsGiveTheHashTestsUpToTheSignOfAZero) {
+TEST(NoiseTest, GradientTablesGiveTheHashTestsUpToTheSignOfAZero) {
     // A zero of the other sign changes no sum that is not zero, and the callers add the noise to
     // values that are never -0.
     const double offsets[][2] = {{0.3125, 0.8125}, {0.0, 0.6},     {0.7, 0.0},
                                  {0.0, 0.0},       {0.999, 0.001}, {0.5, 0.5}};
     for (int32_t corners = 0; corners < 65536; ++corners) {
+        const int32_t codes = planeGradientCodes(corners);
         for (const auto& [xf, yf] : offsets) {
-            const double factors = planeNoiseInCell<TableLaneOps>({xf, yf, corners});
-            ASSERT_EQ(doubleBits(factors + 0.0),
-                      doubleBits(planeNoiseFromHashes(corners, xf, yf) + 0.0))
+            const uint64_t expected = doubleBits(planeNoiseFromHashes(corners, xf, yf) + 0.0);
+            ASSERT_EQ(doubleBits(planeNoiseInCell<TableLaneOps>({xf, yf, codes}) + 0.0), expected)
+                << corners << " at " << xf << ", " << yf;
+            ASSERT_EQ(doubleBits(planeNoiseInCell<LaneOpsScalar>({xf, yf, codes}) + 0.0), expected)
                 << corners << " at " << xf << ", " << yf;
         }
     }

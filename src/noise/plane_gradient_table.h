@@ -1,9 +1,9 @@
 #pragma once
 
 // The gradient choices of a cell's corners as a table, for the plane noise of a single lane. Made
-// with tests of the hash bits, the choices follow random bits that no branch predictor can learn;
-// a table turns each corner into two loads and two multiplications by +1 or -1, which every
-// compiler keeps as they are.
+// with tests of the code bits (see planeGradientCode), the choices follow random bits that no
+// branch predictor can learn; a table turns each corner into two loads and two multiplications by
+// +1 or -1, which every compiler keeps as they are.
 #include <stdint.h>
 
 namespace rm {
@@ -18,8 +18,8 @@ struct PlaneGradientChoice {
     int32_t v;
 };
 
-// For each corner of a cell, (X, Y), (X + 1, Y), (X, Y + 1), (X + 1, Y + 1), and each four-bit
-// hash.
+// For each corner of a cell, (X, Y), (X + 1, Y), (X, Y + 1), (X + 1, Y + 1), and each gradient
+// code.
 struct PlaneGradientTable {
     PlaneGradientChoice choices[4][16];
 };
@@ -33,7 +33,7 @@ constexpr PlaneGradientTable makePlaneGradientTable() {
         for (int32_t h = 0; h < 16; ++h) {
             PlaneGradientChoice& c = table.choices[corner][h];
             c.u = (h & 8) ? y : x;
-            c.v = (h & 12) == 0 ? y : ((h & 13) == 12 ? x : zero);
+            c.v = (h & 4) ? ((h & 8) ? x : y) : zero;
             c.uSign = (h & 1) ? -1.0 : 1.0;
             c.vSign = (h & 2) ? -1.0 : 1.0;
         }
@@ -43,7 +43,7 @@ constexpr PlaneGradientTable makePlaneGradientTable() {
 
 inline constexpr PlaneGradientTable kPlaneGradients = makePlaneGradientTable();
 
-// For lanes that look up a small table per lane: by the four hash bits of a corner, the factors of
+// For lanes that look up a small table per lane: by the gradient code of a corner, the factors of
 // the corner's offsets x and y in u + v and in v alone, each -1, 0 or 1. A product with such a
 // factor is exact, and u + v never holds the same offset twice, so x * gX + y * gY is u + v and
 // x * vX + y * vY is v, up to the sign of a zero term, which leaves every other sum as it is.
@@ -61,8 +61,8 @@ constexpr PlaneGradientFactors makePlaneGradientFactors() {
         const double vSign = (h & 2) ? -1.0 : 1.0;
         const double uX = (h & 8) ? 0.0 : uSign;
         const double uY = (h & 8) ? uSign : 0.0;
-        f.vX[h] = (h & 12) != 0 && (h & 13) == 12 ? vSign : 0.0;
-        f.vY[h] = (h & 12) == 0 ? vSign : 0.0;
+        f.vX[h] = (h & 4) && (h & 8) ? vSign : 0.0;
+        f.vY[h] = (h & 4) && !(h & 8) ? vSign : 0.0;
         f.gX[h] = uX + f.vX[h];
         f.gY[h] = uY + f.vY[h];
     }

@@ -5,7 +5,7 @@ namespace rm {
 void buildPlaneHashes(const PerlinNoise& table, PlaneHashes& out) {
     const int32_t* p = table.perm;
     auto hash = [p](int32_t x, int32_t y) {
-        return static_cast<uint32_t>(p[p[p[x & 255] + (y & 255)]] & 15);
+        return planeGradientCode(static_cast<uint32_t>(p[p[p[x & 255] + (y & 255)]] & 15));
     };
     for (int32_t x = 0; x < 256; ++x) {
         for (int32_t y = 0; y < 256; ++y) {

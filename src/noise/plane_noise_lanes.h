@@ -20,15 +20,14 @@ struct GradientLanes {
     typename V::D v;
 };
 
-// The components of one corner gradient, whose four hash bits h stand at bit `at` of the codes:
-// u = y where bit 3 of h is set, else x; v = y where bits 2 and 3 are clear, x where h & 13 is 12,
-// else z, which is +0 in this plane; bits 0 and 1 flip their signs.
+// The components of one corner gradient, whose code (see planeGradientCode) stands at bit `at`
+// of the codes.
 template <class V>
 GradientLanes<V> gradientLanes(typename V::L codes, int at, typename V::D x, typename V::D y) {
-    const typename V::D u = V::selectD(V::bitSetL(codes, at + 3), x, y);
-    const typename V::MD vIsY = V::clearUnderL(codes, int64_t{12} << at);
-    const typename V::MD vIsX = V::equalUnderL(codes, int64_t{13} << at, int64_t{12} << at);
-    const typename V::D v = V::selectD(vIsY, V::zeroUnlessD(vIsX, x), y);
+    const typename V::MD uIsY = V::bitSetL(codes, at + 3);
+    const typename V::D u = V::selectD(uIsY, x, y);
+    const typename V::D other = V::selectD(uIsY, y, x);
+    const typename V::D v = V::keepIfBitD(other, codes, at + 2);
     return {V::flipSignD(u, codes, at), V::flipSignD(v, codes, at + 1)};
 }
 
@@ -42,18 +41,56 @@ struct PlaneCellLanes {
     typename V::I corners;
 };
 
+// The corner codes of the cells whose floors are fx, fy. An out-of-range or NaN floor truncates
+// to 0x80000000, whose cell is 0, as in the scalar code.
+template <class V>
+__attribute__((always_inline)) inline typename V::I planeCornersLanes(const PlaneHashes& hashes,
+                                                                      typename V::D fx,
+                                                                      typename V::D fy) {
+    const typename V::I cx = V::andI(V::truncate(fx), V::setI(255));
+    const typename V::I cy = V::andI(V::truncate(fy), V::setI(255));
+    return V::gather(hashes.corners, V::orI(V::shiftLeftI(cx, 8), cy));
+}
+
 template <class V>
 __attribute__((always_inline)) inline PlaneCellLanes<V> planeCellLanes(const PlaneHashes& hashes,
                                                                        typename V::D x,
                                                                        typename V::D y) {
-    // Compute noise cell coordinates and offsets. An out-of-range or NaN floor truncates to
-    // 0x80000000, whose cell is 0, as in the scalar code.
     const typename V::D fx = V::floorD(x);
     const typename V::D fy = V::floorD(y);
-    const typename V::I cx = V::andI(V::truncate(fx), V::setI(255));
-    const typename V::I cy = V::andI(V::truncate(fy), V::setI(255));
-    return {V::subD(x, fx), V::subD(y, fy),
-            V::gather(hashes.corners, V::orI(V::shiftLeftI(cx, 8), cy))};
+    return {V::subD(x, fx), V::subD(y, fy), planeCornersLanes<V>(hashes, fx, fy)};
+}
+
+// Each lane's last cell of one sample: its floors and corner codes, kept between calls. A cell
+// whose floors are NaN matches no point.
+struct PlaneCellMemory {
+    double* floorX;
+    double* floorY;
+    int32_t* corners;
+};
+
+// planeCellLanes, reusing the remembered cells while every lane's point lies strictly inside its
+// own. There floor(x) is the remembered floor, so x - floor(x) is the same subtraction; an
+// integral point, where -0 and +0 floor differently, always looks its cell up again.
+template <class V>
+__attribute__((always_inline)) inline PlaneCellLanes<V> rememberedPlaneCellLanes(
+    const PlaneHashes& hashes, typename V::D x, typename V::D y, const PlaneCellMemory& memory) {
+    using D = typename V::D;
+    D fx = V::loadD(memory.floorX);
+    D fy = V::loadD(memory.floorY);
+    const D one = V::setD(1.0);
+    const int inside = V::bitsD(V::andMD(V::andMD(V::ltD(fx, x), V::ltD(x, V::addD(fx, one))),
+                                         V::andMD(V::ltD(fy, y), V::ltD(y, V::addD(fy, one)))));
+    if (inside == (1 << V::kWidth) - 1) {
+        return {V::subD(x, fx), V::subD(y, fy), V::loadI(memory.corners)};
+    }
+    fx = V::floorD(x);
+    fy = V::floorD(y);
+    const typename V::I corners = planeCornersLanes<V>(hashes, fx, fy);
+    V::storeD(memory.floorX, fx);
+    V::storeD(memory.floorY, fy);
+    V::storeI(memory.corners, corners);
+    return {V::subD(x, fx), V::subD(y, fy), corners};
 }
 
 // The interpolation of a cell from u + v of corners (X, Y) and (X, Y + 1) and the components of
@@ -82,7 +119,7 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
     GradientLanes<V> c1, c2, c3, c4;
     if constexpr (requires(typename V::L h) { V::tableD(kPlaneGradientFactors.gX, h); }) {
         // Lanes that read a 16-entry table per lane form u + v of the near corners as sums of
-        // products with the factors, instead of testing hash bits.
+        // products with the factors, instead of testing code bits.
         const typename V::L codes = V::widenI(cell.corners);
         const PlaneGradientFactors& f = kPlaneGradientFactors;
         auto sum = [&](int at, D x, D y) {
@@ -101,16 +138,21 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
         c4 = apart(12, x1, y1);
         return interpolateCell<V>(g1, c2, g3, c4, fu, fv);
     } else if constexpr (V::kWidth == 1) {
-        // A single lane reads its gradient choices from a table instead of testing hash bits.
+        // A single lane reads its gradients from tables instead of testing code bits, whose
+        // choices follow random bits that no branch predictor can learn: u + v of the near corners
+        // as sums of products with the factors, as above, and the far corners' components by
+        // their choices.
+        const PlaneGradientFactors& f = kPlaneGradientFactors;
+        auto sum = [&](int k, D x, D y) {
+            const int32_t h = cell.corners >> 4 * k & 15;
+            return V::addD(V::mulD(x, f.gX[h]), V::mulD(y, f.gY[h]));
+        };
         const double offsets[5] = {xf, x1, yf, y1, 0.0};
-        auto corner = [&](int k) {
+        auto apart = [&](int k) {
             const PlaneGradientChoice& c = kPlaneGradients.choices[k][cell.corners >> 4 * k & 15];
             return GradientLanes<V>{offsets[c.u] * c.uSign, offsets[c.v] * c.vSign};
         };
-        c1 = corner(0);
-        c2 = corner(1);
-        c3 = corner(2);
-        c4 = corner(3);
+        return interpolateCell<V>(sum(0, xf, yf), apart(1), sum(2, xf, y1), apart(3), fu, fv);
     } else {
         const typename V::L codes = V::widenI(cell.corners);
         c1 = gradientLanes<V>(codes, 0, xf, yf);

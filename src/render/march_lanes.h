@@ -29,6 +29,7 @@ struct MarchLanes {
     alignas(64) int32_t passes[kCount];
     int ray[kCount];  // -1: the lane idles on a copy of its last ray
     MarchHit result[kCount];
+    GroundCellMemory<kCount> cells;
 
     void start(int lane, const Ray& r, int index) {
         ox[lane] = r.origin.x;
@@ -54,7 +55,7 @@ struct PassStart {
 };
 
 template <class V, int kGroups>
-__attribute__((always_inline)) inline PassStart<V> startPassLanes(const MarchLanes<V, kGroups>& l,
+__attribute__((always_inline)) inline PassStart<V> startPassLanes(MarchLanes<V, kGroups>& l,
                                                                   const PlaneHashes& hashes,
                                                                   int first) {
     using F = typename V::F;
@@ -62,7 +63,13 @@ __attribute__((always_inline)) inline PassStart<V> startPassLanes(const MarchLan
     const F px = V::addF(V::mulF(V::loadF(l.dx + first), t), V::loadF(l.ox + first));
     const F py = V::addF(V::mulF(V::loadF(l.dy + first), t), V::loadF(l.oy + first));
     const F pz = V::addF(V::mulF(V::loadF(l.dz + first), t), V::loadF(l.oz + first));
-    return {t, px, py, pz, groundCellsLanes<V>(hashes, px, pz)};
+    if constexpr (V::kWidth == 1) {
+        return {t, px, py, pz, rememberedGroundCellsLanes<V>(hashes, px, pz, l.cells, first)};
+    } else {
+        // Across several lanes some lane leaves its cell in most passes, so a test for a
+        // remembered cell costs more than the look-up it saves.
+        return {t, px, py, pz, groundCellsLanes<V>(hashes, px, pz)};
+    }
 }
 
 // The rest of the pass; returns the lanes whose march ended, with their results in l.result.
@@ -135,6 +142,7 @@ void marchRaysLanes(const Ray* rays, int count, MarchHit* hits) {
     if (count <= 0) return;
     const PlaneHashes& hashes = *groundHashes;
     MarchLanes<V, kGroups> l;
+    if constexpr (V::kWidth == 1) l.cells.forget();
     constexpr int kCount = MarchLanes<V, kGroups>::kCount;
     int next = 0;
     uint32_t live = 0;  // one bit per lane with a ray

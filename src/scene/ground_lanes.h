@@ -13,20 +13,76 @@ struct GroundCellsLanes {
     PlaneCellLanes<V> cells[3];
 };
 
+// The sample points of the three cells, in the plane of the noise.
 template <class V>
-__attribute__((always_inline)) inline GroundCellsLanes<V> groundCellsLanes(
-    const PlaneHashes& hashes, typename V::F x, typename V::F z) {
+struct GroundSamplesLanes {
+    typename V::D x[3];
+    typename V::D y[3];
+};
+
+template <class V>
+__attribute__((always_inline)) inline GroundSamplesLanes<V> groundSamplesLanes(typename V::F x,
+                                                                               typename V::F z) {
     using F = typename V::F;
     const F a = V::subF(z, V::setF(15.0f));
     const F c = V::setF(kGroundTurnCosine);
     const F turnedX = V::subF(V::mulF(a, c), x);
     const F turnedZ = V::addF(V::mulF(x, c), a);
-    GroundCellsLanes<V> out;
+    GroundSamplesLanes<V> out;
     for (int k = 0; k < 3; ++k) {
         const F s = V::setF(kGroundNoiseScales[k]);
-        out.cells[k] =
-            planeCellLanes<V>(hashes, V::widen(V::mulF(turnedZ, s)), V::widen(V::mulF(turnedX, s)));
+        out.x[k] = V::widen(V::mulF(turnedZ, s));
+        out.y[k] = V::widen(V::mulF(turnedX, s));
     }
+    return out;
+}
+
+template <class V>
+__attribute__((always_inline)) inline GroundCellsLanes<V> groundCellsLanes(
+    const PlaneHashes& hashes, typename V::F x, typename V::F z) {
+    const GroundSamplesLanes<V> p = groundSamplesLanes<V>(x, z);
+    GroundCellsLanes<V> out;
+    for (int k = 0; k < 3; ++k)
+        out.cells[k] = planeCellLanes<V>(hashes, p.x[k], p.y[k]);
+    return out;
+}
+
+// The last cells of the two coarser ground samples of kCount lanes, kept from one pass of a march
+// to the next: a ray leaves the coarsest cell in about one pass of 25 and the middle one in one of
+// 8, but the finest in more than one of 3, too often for a test to pay.
+constexpr int kRememberedGroundCells = 2;
+
+template <int kCount>
+struct GroundCellMemory {
+    alignas(64) double floorX[kRememberedGroundCells][kCount];
+    alignas(64) double floorY[kRememberedGroundCells][kCount];
+    alignas(64) int32_t corners[kRememberedGroundCells][kCount];
+
+    void forget() {
+        for (int k = 0; k < kRememberedGroundCells; ++k) {
+            for (int lane = 0; lane < kCount; ++lane) {
+                floorX[k][lane] = __builtin_nan("");
+                floorY[k][lane] = __builtin_nan("");
+                corners[k][lane] = 0;
+            }
+        }
+    }
+};
+
+// groundCellsLanes for the lanes from `first`, through their remembered cells.
+template <class V, int kCount>
+__attribute__((always_inline)) inline GroundCellsLanes<V> rememberedGroundCellsLanes(
+    const PlaneHashes& hashes, typename V::F x, typename V::F z, GroundCellMemory<kCount>& memory,
+    int first) {
+    const GroundSamplesLanes<V> p = groundSamplesLanes<V>(x, z);
+    GroundCellsLanes<V> out;
+    for (int k = 0; k < kRememberedGroundCells; ++k) {
+        out.cells[k] = rememberedPlaneCellLanes<V>(
+            hashes, p.x[k], p.y[k],
+            {memory.floorX[k] + first, memory.floorY[k] + first, memory.corners[k] + first});
+    }
+    for (int k = kRememberedGroundCells; k < 3; ++k)
+        out.cells[k] = planeCellLanes<V>(hashes, p.x[k], p.y[k]);
     return out;
 }
 

@@ -79,11 +79,9 @@ struct LaneOpsAvx2 {
     static MD bitSetL(L h, int bit) {
         return _mm256_castsi256_pd(_mm256_sll_epi64(h, _mm_cvtsi32_si128(63 - bit)));
     }
-    // Lanes where h & mask is 0, and where it is `value`.
-    static MD clearUnderL(L h, int64_t mask) { return equalUnderL(h, mask, 0); }
-    static MD equalUnderL(L h, int64_t mask, int64_t value) {
-        return _mm256_castsi256_pd(_mm256_cmpeq_epi64(_mm256_and_si256(h, _mm256_set1_epi64x(mask)),
-                                                      _mm256_set1_epi64x(value)));
+    // v in the lanes whose bit `bit` of h is set, +0 elsewhere.
+    static D keepIfBitD(D v, L h, int bit) {
+        return _mm256_blendv_pd(_mm256_setzero_pd(), v, bitSetL(h, bit));
     }
     // v with its sign flipped in the lanes whose bit `bit` of h is set.
     static D flipSignD(D v, L h, int bit) {

@@ -85,14 +85,7 @@ struct LaneOpsAvx512 {
     static MD bitSetL(L h, int bit) {
         return _mm512_test_epi64_mask(h, _mm512_set1_epi64(int64_t{1} << bit));
     }
-    // Lanes where h & mask is 0, and where it is `value`.
-    static MD clearUnderL(L h, int64_t mask) {
-        return _mm512_testn_epi64_mask(h, _mm512_set1_epi64(mask));
-    }
-    static MD equalUnderL(L h, int64_t mask, int64_t value) {
-        return _mm512_cmpeq_epi64_mask(_mm512_and_si512(h, _mm512_set1_epi64(mask)),
-                                       _mm512_set1_epi64(value));
-    }
+    static D keepIfBitD(D v, L h, int bit) { return _mm512_maskz_mov_pd(bitSetL(h, bit), v); }
     static D flipSignD(D v, L h, int bit) {
         const __mmask8 flip = _mm512_test_epi64_mask(h, _mm512_set1_epi64(int64_t{1} << bit));
         return _mm512_mask_xor_pd(v, flip, v, _mm512_set1_pd(-0.0));

@@ -72,8 +72,7 @@ struct LaneOpsScalar {
 
     static L widenI(I v) { return static_cast<int64_t>(static_cast<uint32_t>(v)); }
     static MD bitSetL(L h, int bit) { return (h >> bit & 1) != 0; }
-    static MD clearUnderL(L h, int64_t mask) { return (h & mask) == 0; }
-    static MD equalUnderL(L h, int64_t mask, int64_t value) { return (h & mask) == value; }
+    static D keepIfBitD(D v, L h, int bit) { return (h >> bit & 1) != 0 ? v : 0.0; }
     static D flipSignD(D v, L h, int bit) { return (h >> bit & 1) != 0 ? -v : v; }
 };
 

@@ -110,20 +110,16 @@ struct LaneOpsWasm {
     static L widenI(I v) {
         return {wasm_u64x2_extend_low_u32x4(v), wasm_u64x2_extend_high_u32x4(v)};
     }
-    // Lanes whose bit `bit` is set: moved to the sign and spread over the lane.
+    // Lanes whose bit `bit` is set. A comparison of the masked bit rather than an arithmetic shift
+    // of it over the lane: x86 has no 64-bit arithmetic shift below AVX-512, and engines build one
+    // from several instructions.
     static MD bitSetL(L h, int bit) {
-        const uint32_t up = static_cast<uint32_t>(63 - bit);
-        return {wasm_i64x2_shr(wasm_i64x2_shl(h.low, up), 63),
-                wasm_i64x2_shr(wasm_i64x2_shl(h.high, up), 63)};
+        const v128_t flag = wasm_i64x2_splat(int64_t{1} << bit);
+        return {wasm_i64x2_eq(wasm_v128_and(h.low, flag), flag),
+                wasm_i64x2_eq(wasm_v128_and(h.high, flag), flag)};
     }
-    // Lanes where h & mask is 0, and where it is `value`.
-    static MD clearUnderL(L h, int64_t mask) { return equalUnderL(h, mask, 0); }
-    static MD equalUnderL(L h, int64_t mask, int64_t value) {
-        const v128_t m = wasm_i64x2_splat(mask);
-        const v128_t v = wasm_i64x2_splat(value);
-        return {wasm_i64x2_eq(wasm_v128_and(h.low, m), v),
-                wasm_i64x2_eq(wasm_v128_and(h.high, m), v)};
-    }
+    // v in the lanes whose bit `bit` of h is set, +0 elsewhere.
+    static D keepIfBitD(D v, L h, int bit) { return zeroUnlessD(bitSetL(h, bit), v); }
     // v with its sign flipped in the lanes whose bit `bit` of h is set.
     static D flipSignD(D v, L h, int bit) {
         const v128_t flag = wasm_i64x2_splat(int64_t{1} << bit);
