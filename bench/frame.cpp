@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <string>
 
 #include "app/tga_header.h"
 #include "noise/noise_objects.h"
@@ -20,27 +19,15 @@
 
 namespace {
 
-const char* const kLevelNames[] = {"scalar", "avx2", "avx512"};
-
 std::uint8_t file[rm::kTgaHeaderSize + rm::kImageHeight * rm::kRowBytes];
 
 }  // namespace
 
 int main(int argc, char** argv) {
     rm::SimdLevel level = rm::bestSimdLevel();
-    if (argc == 3 && !std::strcmp(argv[1], "--simd")) {
-        const std::string name = argv[2];
-        if (name == "scalar") {
-            level = rm::SimdLevel::Scalar;
-        } else if (name == "avx2") {
-            level = rm::SimdLevel::Avx2;
-        } else if (name == "avx512") {
-            level = rm::SimdLevel::Avx512;
-        } else {
-            argc = 0;
-        }
-    }
-    if (argc != 1 && argc != 3) {
+    const bool chosen =
+        argc == 3 && !std::strcmp(argv[1], "--simd") && rm::simdLevelFromName(argv[2], level);
+    if (argc != 1 && !chosen) {
         std::fprintf(stderr, "usage: %s [--simd scalar|avx2|avx512]\n", argv[0]);
         return 2;
     }
@@ -48,8 +35,7 @@ int main(int argc, char** argv) {
     const rm::PerlinNoise ground = rm::makePerlinNoise(0);
     rm::publishNoise(sky, ground);
     if (!rm::setSimdLevel(level)) {
-        std::fprintf(stderr, "raymarch_frame: this processor lacks %s\n",
-                     kLevelNames[static_cast<int>(level)]);
+        std::fprintf(stderr, "raymarch_frame: this processor lacks %s\n", rm::simdLevelName(level));
         return 3;
     }
 
@@ -62,7 +48,7 @@ int main(int argc, char** argv) {
     const double cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%s %.3f %.3f %s\n", kLevelNames[static_cast<int>(level)], cpuSeconds, seconds,
+    std::printf("%s %.3f %.3f %s\n", rm::simdLevelName(level), cpuSeconds, seconds,
                 rmtest::sha256Hex(file, sizeof file).c_str());
     return 0;
 }

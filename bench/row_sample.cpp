@@ -21,10 +21,6 @@
 #define RAYMARCH_GOLDEN_ROWS "tests/golden-rows.txt"
 #endif
 
-namespace {
-const char* const kLevelNames[] = {"scalar", "avx2", "avx512"};
-}
-
 int main(int argc, char** argv) {
     int every = 16;
     int first = 0;
@@ -36,14 +32,7 @@ int main(int argc, char** argv) {
         } else if (!std::strcmp(argv[i], "--first") && i + 1 < argc) {
             first = std::atoi(argv[++i]);
         } else if (!std::strcmp(argv[i], "--simd") && i + 1 < argc) {
-            const std::string name = argv[++i];
-            if (name == "scalar") {
-                level = rm::SimdLevel::Scalar;
-            } else if (name == "avx2") {
-                level = rm::SimdLevel::Avx2;
-            } else if (name == "avx512") {
-                level = rm::SimdLevel::Avx512;
-            } else {
+            if (!rm::simdLevelFromName(argv[++i], level)) {
                 std::fprintf(stderr, "raymarch_rows: --simd takes scalar, avx2 or avx512\n");
                 return 2;
             }
@@ -95,7 +84,7 @@ int main(int argc, char** argv) {
     std::printf(
         "%s: %d rows (every %d from %d) in %.3f s wall, %.3f s CPU, %.2f ms CPU per row, "
         "frame estimate %.2f s\n",
-        kLevelNames[static_cast<int>(level)], rows, every, first, seconds, cpuSeconds,
+        rm::simdLevelName(level), rows, every, first, seconds, cpuSeconds,
         1000.0 * cpuSeconds / rows, cpuSeconds / rows * rm::kImageHeight);
     std::printf("%d passed, %d failed\n", rows - wrong, wrong);
     return wrong == 0 ? 0 : 1;

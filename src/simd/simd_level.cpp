@@ -17,6 +17,32 @@ SimdLevel bestSimdLevel() {
     return SimdLevel::Scalar;
 }
 
+namespace {
+
+constexpr const char* kLevelNames[] = {"scalar", "avx2", "avx512"};
+
+bool sameName(const char* a, const char* b) {
+    while (*a != 0 && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
+}  // namespace
+
+const char* simdLevelName(SimdLevel level) { return kLevelNames[static_cast<int>(level)]; }
+
+bool simdLevelFromName(const char* name, SimdLevel& level) {
+    for (int i = 0; i < 3; ++i) {
+        if (sameName(name, kLevelNames[i])) {
+            level = static_cast<SimdLevel>(i);
+            return true;
+        }
+    }
+    return false;
+}
+
 bool setSimdLevel(SimdLevel level) {
     if (static_cast<int>(level) > static_cast<int>(bestSimdLevel())) return false;
     detail::gSimdLevel = level;
