@@ -10,12 +10,12 @@
 #include <ctime>
 
 #include "app/tga_header.h"
+#include "common/sha256.h"
 #include "noise/noise_objects.h"
 #include "noise/perlin_noise.h"
 #include "render/camera.h"
 #include "render/render_row.h"
 #include "simd/simd_level.h"
-#include "support/sha256.h"
 
 namespace {
 
@@ -49,6 +49,6 @@ int main(int argc, char** argv) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%s %.3f %.3f %s\n", rm::simdLevelName(level), cpuSeconds, seconds,
-                rmtest::sha256Hex(file, sizeof file).c_str());
+                rm::tools::sha256Hex(file, sizeof file).c_str());
     return 0;
 }

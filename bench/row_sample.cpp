@@ -9,13 +9,13 @@
 #include <ctime>
 #include <string>
 
+#include "common/sha256.h"
 #include "noise/noise_objects.h"
 #include "noise/perlin_noise.h"
 #include "render/camera.h"
 #include "render/render_row.h"
 #include "simd/simd_level.h"
 #include "support/golden_rows.h"
-#include "support/sha256.h"
 
 #ifndef RAYMARCH_GOLDEN_ROWS
 #define RAYMARCH_GOLDEN_ROWS "tests/golden-rows.txt"
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     for (int y = first; y < rm::kImageHeight; y += every) {
         rm::renderRow(y, row);
         ++rows;
-        if (rmtest::sha256Hex(row, sizeof row) != image.rowHashes[y]) {
+        if (rm::tools::sha256Hex(row, sizeof row) != image.rowHashes[y]) {
             ++wrong;
             std::printf("row %d differs\n", y);
         }

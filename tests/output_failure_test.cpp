@@ -15,9 +15,9 @@
 #include <string>
 #include <thread>
 
+#include "common/sha256.h"
 #include "support/child_process.h"
 #include "support/golden_rows.h"
-#include "support/sha256.h"
 
 namespace {
 
@@ -201,7 +201,7 @@ TEST(SlowReaderAndClosedProgress, DeliverTheExactImageAndExitZero) {
     EXPECT_TRUE(end.exited);
     EXPECT_EQ(end.status, 0);
     ASSERT_EQ(image.size(), kFileSize);
-    EXPECT_EQ(rmtest::sha256Hex(image.data(), image.size()), golden.fileHash);
+    EXPECT_EQ(rm::tools::sha256Hex(image.data(), image.size()), golden.fileHash);
 }
 
 // Descriptor 1 left in non-blocking mode by the parent, and a reader that starts only once the
@@ -247,7 +247,7 @@ TEST(NonBlockingImageDescriptor, DeliversTheExactImageAndExitsZero) {
     EXPECT_EQ(end.status, 0);
     EXPECT_EQ(progress, kBanner + std::string(1024, '.'));
     ASSERT_EQ(image.size(), kFileSize);
-    EXPECT_EQ(rmtest::sha256Hex(image.data(), image.size()), golden.fileHash);
+    EXPECT_EQ(rm::tools::sha256Hex(image.data(), image.size()), golden.fileHash);
 }
 
 }  // namespace

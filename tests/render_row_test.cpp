@@ -5,11 +5,11 @@
 
 #include <cstdint>
 
+#include "common/sha256.h"
 #include "reference/trace.h"
 #include "render/camera.h"
 #include "support/golden_rows.h"
 #include "support/seed_zero_noise.h"
-#include "support/sha256.h"
 
 namespace rm {
 namespace {
@@ -23,7 +23,7 @@ TEST(RenderRowTest, MatchesTheExactImage) {
     for (const int y : {0, 300, 512, 640, 700, 1023}) {
         uint8_t row[kRowBytes];
         renderRow(y, row);
-        EXPECT_EQ(rmtest::sha256Hex(row, sizeof row), golden.rowHashes[y]) << "row " << y;
+        EXPECT_EQ(rm::tools::sha256Hex(row, sizeof row), golden.rowHashes[y]) << "row " << y;
     }
 }
 
@@ -42,7 +42,7 @@ TEST(RenderRowTest, ShadingEachPixelOnItsOwnGivesTheSameRows) {
             bytes[3 * x + 1] = px.green;
             bytes[3 * x + 2] = px.red;
         }
-        EXPECT_EQ(rmtest::sha256Hex(bytes, sizeof bytes), golden.rowHashes[y]) << "row " << y;
+        EXPECT_EQ(rm::tools::sha256Hex(bytes, sizeof bytes), golden.rowHashes[y]) << "row " << y;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "common/sha256.h"
 #include "math/float_bits.h"
 #include "noise/noise_objects.h"
 #include "noise/octave_noise.h"
@@ -23,7 +24,6 @@
 #include "simd/simd_level.h"
 #include "support/golden_rows.h"
 #include "support/seed_zero_noise.h"
-#include "support/sha256.h"
 
 namespace {
 
@@ -165,7 +165,7 @@ TEST_P(SimdPathTest, RowsMatchTheExactImage) {
     static uint8_t row[rm::kRowBytes];
     for (int y : {0, 211, 420, 512, 575, 700, 1023}) {
         rm::renderRow(y, row);
-        EXPECT_EQ(rmtest::sha256Hex(row, sizeof row), golden.rowHashes[y]) << "row " << y;
+        EXPECT_EQ(rm::tools::sha256Hex(row, sizeof row), golden.rowHashes[y]) << "row " << y;
     }
 }
 

@@ -7,6 +7,7 @@
 #include "render/sky_constants.h"
 
 namespace rm {
+
 Vec3 skyColor(Vec3 origin, Vec3 direction) {
     // Cloud layer: where the ray rises, the octave noise at the point where it meets the layer.
     float base = kClearSky;

@@ -16,6 +16,18 @@ void appendDecimal(std::string& text, T v) {
     text.append(digits, end.ptr);
 }
 
+// One line: the key, the value's name, its bit pattern between spaces (or one space) and its
+// decimal.
+template <typename T>
+void appendLine(std::string& text, const std::string& key, const char* name, const char* bits,
+                T v) {
+    text += key;
+    text += name;
+    text += bits;
+    appendDecimal(text, v);
+    text += '\n';
+}
+
 }  // namespace
 
 void TraceLog::enter(const char* name, int index) {
@@ -31,32 +43,18 @@ void TraceLog::leave() {
 }
 
 void TraceLog::value(const char* name, float v) {
-    char hex[16];
-    std::snprintf(hex, sizeof hex, " %08x ", static_cast<unsigned>(floatBits(v)));
-    text += key;
-    text += name;
-    text += hex;
-    appendDecimal(text, v);
-    text += '\n';
+    char bits[16];
+    std::snprintf(bits, sizeof bits, " %08x ", static_cast<unsigned>(floatBits(v)));
+    appendLine(text, key, name, bits, v);
 }
 
 void TraceLog::value(const char* name, double v) {
-    char hex[24];
-    std::snprintf(hex, sizeof hex, " %016llx ", static_cast<unsigned long long>(doubleBits(v)));
-    text += key;
-    text += name;
-    text += hex;
-    appendDecimal(text, v);
-    text += '\n';
+    char bits[24];
+    std::snprintf(bits, sizeof bits, " %016llx ", static_cast<unsigned long long>(doubleBits(v)));
+    appendLine(text, key, name, bits, v);
 }
 
-void TraceLog::value(const char* name, int v) {
-    text += key;
-    text += name;
-    text += ' ';
-    appendDecimal(text, v);
-    text += '\n';
-}
+void TraceLog::value(const char* name, int v) { appendLine(text, key, name, " ", v); }
 
 std::string tracePixel(int x, int y) {
     TraceLog log;
