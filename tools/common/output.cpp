@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "app/host.h"
 
@@ -27,6 +28,14 @@ bool Output::flush() {
     }
     held_.clear();
     return error_ == 0;
+}
+
+int finishOutput(Output& out, const char* tool, int status) {
+    if (out.flush()) return status;
+    Output err(2);
+    err << tool << ": cannot write to standard output: " << std::strerror(out.error()) << "\n";
+    err.flush();
+    return kStatusOutputFailed;
 }
 
 std::string printable(const std::string& name) {

@@ -27,6 +27,14 @@ private:
     std::string held_;
 };
 
+// The status a tool ends with when its report cannot be written to standard output.
+constexpr int kStatusOutputFailed = 5;
+
+// Writes what `out` holds and returns `status`; when standard output cannot take it, says so on
+// descriptor 2 ("<tool>: cannot write to standard output: <reason>") and returns
+// kStatusOutputFailed instead.
+int finishOutput(Output& out, const char* tool, int status);
+
 // A file name as it may be printed: every control character (below 0x20, and 0x7f) and every
 // backslash written as a backslash escape (\n, \t, \\, \xNN), everything else as it is.
 std::string printable(const std::string& name);

@@ -44,7 +44,6 @@ constexpr int kStatusDiffers = 1;
 constexpr int kStatusBad = 2;
 constexpr int kStatusMachine = 3;
 constexpr int kStatusIncomplete = 4;
-constexpr int kStatusOutput = 5;
 
 const char* const kChannelNames[] = {"blue", "green", "red"};
 const char* const kLevelNames[] = {"scalar", "AVX2", "AVX-512"};
@@ -95,12 +94,8 @@ std::string extent(const TgaImage& image) {
     return text;
 }
 
-// Ends the report: the status, or kStatusOutput when standard output could not take it.
-int finish(Output& out, int status) {
-    if (out.flush()) return status;
-    message(std::string("cannot write to standard output: ") + std::strerror(out.error()));
-    return kStatusOutput;
-}
+// Ends the report: the status, or kStatusOutputFailed when standard output could not take it.
+int finish(Output& out, int status) { return finishOutput(out, "raymarch_diff", status); }
 
 }  // namespace
 

@@ -8,7 +8,6 @@
 // Status: 0 the trace is written (with --against: the traces agree at every value), 1 the traces
 // differ, 2 bad arguments or a file that is not a trace of the pixel, 5 standard output cannot
 // be written.
-#include <cstring>
 #include <string>
 
 #include "common/input_file.h"
@@ -42,7 +41,6 @@ constexpr const char* kUsage =
     "  written\n";
 
 constexpr int kStatusBad = 2;
-constexpr int kStatusOutput = 5;
 
 // A decimal number of at most four digits and below the limit, or -1.
 int parseCoordinate(const std::string& text, int limit) {
@@ -83,8 +81,7 @@ int main(int argc, char** argv) {
         if (!optionsEnded && argument == "--help") {
             Output out(1);
             out << kUsage;
-            if (!out.flush()) return kStatusOutput;
-            return 0;
+            return finishOutput(out, "raymarch_trace", 0);
         }
         if (!optionsEnded && argument == "--") {
             optionsEnded = true;
@@ -133,12 +130,5 @@ int main(int argc, char** argv) {
     } else {
         out << trace;
     }
-    if (!out.flush()) {
-        Output err(2);
-        err << "raymarch_trace: cannot write to standard output: " << std::strerror(out.error())
-            << "\n";
-        err.flush();
-        return kStatusOutput;
-    }
-    return status;
+    return finishOutput(out, "raymarch_trace", status);
 }
