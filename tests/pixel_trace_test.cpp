@@ -271,7 +271,9 @@ TEST(PixelTraceTest, ComparesWithAPlantedFaultyTrace) {
     const int green = lastValue(here.out, "renderer.pixel.green");
     std::string rendererOnly =
         planted(here.out, "renderer.pixel.green", std::to_string(green + 1), {});
-    rendererOnly += std::string(rm::tools::kNotExplained) + " this trace does not explain ...\n";
+    rendererOnly += std::string(rm::tools::kNotExplained) +
+                    " this trace does not explain this build's image at this pixel: its renderer "
+                    "(scalar path) writes blue 1, green 2, red 3, the plain evaluation ...\n";
     writeFile(file, rendererOnly);
     run = trace({"26", "0", "--against", file});
     EXPECT_EQ(run.status, 1);
@@ -280,7 +282,9 @@ TEST(PixelTraceTest, ComparesWithAPlantedFaultyTrace) {
           std::string("distance: 1 (integers)"),
           std::string("formed by: renderRow in src/render/render_row.cpp"),
           std::string("only the bytes that the renderer writes differ"),
-          "warning: " + file + " does not explain its build's image at this pixel"}) {
+          "warning: " + file +
+              " does not explain its build's image at this pixel: its renderer (scalar path) "
+              "writes blue 1, green 2, red 3, the plain evaluation ...\n"}) {
         EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n" << run.out;
     }
 

@@ -343,10 +343,13 @@ Comparison compareTraces(const ParsedTrace& here, const ParsedTrace& there,
     for (const auto& [trace, name] :
          {std::pair{&here, std::string("the trace made here")}, std::pair{&there, thereName}}) {
         for (const std::string& note : trace->notes) {
-            if (note.rfind(kNotExplained, 0) == 0) {
-                r += "warning: " + name + " does not explain its build's image at this pixel:" +
-                     note.substr(std::string(kNotExplained).size()) + "\n";
-            }
+            if (note.rfind(kNotExplained, 0) != 0) continue;
+            // The line goes on with what each side gives, after "at this pixel:".
+            const std::string marker = "at this pixel:";
+            const std::size_t at = note.find(marker);
+            r += "warning: " + name + " does not explain its build's image at this pixel" +
+                 (at == std::string::npos ? std::string() : ":" + note.substr(at + marker.size())) +
+                 "\n";
         }
     }
     result.status = same ? 0 : 1;
