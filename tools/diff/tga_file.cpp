@@ -14,6 +14,11 @@
 #include "common/input_file.h"
 #include "common/output.h"
 
+#if defined(_WIN32)
+#include <io.h>
+#include <windows.h>
+#endif
+
 namespace rm::tools {
 namespace {
 
@@ -101,39 +106,111 @@ bool readTgaImage(const std::string& path, TgaImage& image, std::string& error) 
     return true;
 }
 
+namespace {
+
+// Whether the path names the file of that device and inode (following links), and whether the
+// path itself is a symbolic link.
+bool namesFile(const std::string& path, unsigned long long device, unsigned long long inode,
+               bool& symbolic) {
+#if defined(_WIN32)
+    const HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    symbolic = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    return known && info.dwVolumeSerialNumber == device &&
+           ((static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow) ==
+               inode;
+#else
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || static_cast<unsigned long long>(st.st_dev) != device ||
+        static_cast<unsigned long long>(st.st_ino) != inode) {
+        return false;
+    }
+    struct stat link;
+    symbolic = lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+    return true;
+#endif
+}
+
+// A new file of the name's folder, created afresh (never an existing file or link), readable and
+// writable as the process's file mode mask allows; its descriptor, or -1 with errno set.
+int createNewFile(std::string& name) {
+#if defined(_WIN32)
+    static unsigned counter = 0;
+    const std::string stem = name + "." + std::to_string(GetCurrentProcessId()) + ".";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = stem + std::to_string(counter++);
+        const int fd =
+            _open(name.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+#else
+    name += ".XXXXXX";
+    const int fd = mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return -1;
+    const mode_t mask = umask(0);
+    umask(mask);
+    if (fchmod(fd, 0666 & ~mask) != 0) {
+        const int error = errno;
+        close(fd);
+        unlink(name.c_str());
+        errno = error;
+        return -1;
+    }
+    return fd;
+#endif
+}
+
+// Puts the file in place of the name, replacing what is there (a link itself, never its target);
+// the error number, or 0.
+int replaceWith(const std::string& from, const std::string& to) {
+#if defined(_WIN32)
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return 0;
+    return GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+#else
+    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+#endif
+}
+
+}  // namespace
+
 bool writeTgaImage(const std::string& path, const std::uint8_t* pixels, unsigned long long device,
                    unsigned long long inode, std::string& error) {
     const std::string name = printable(path);
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0 && static_cast<unsigned long long>(st.st_dev) == device &&
-        static_cast<unsigned long long>(st.st_ino) == inode) {
-        struct stat link;
-        const bool symbolic = lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+    bool symbolic = false;
+    if (namesFile(path, device, inode, symbolic)) {
         error = "not writing " + name + ": it " +
                 (symbolic ? "is a symbolic link to the image being checked"
                           : "is the image being checked");
         return false;
     }
-    // The new file beside the mask's name, created afresh (O_EXCL: never an existing file or link).
+    // The new file beside the mask's name, renamed to it once complete.
+#if defined(_WIN32)
+    const std::size_t slash = path.find_last_of("/\\");
+#else
     const std::size_t slash = path.rfind('/');
+#endif
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string temporary = folder + "." + base + ".XXXXXX";
-    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    std::string temporary = folder + "." + base;
+    const int fd = createNewFile(temporary);
     if (fd < 0) {
         error = "cannot write " + name + ": " + std::strerror(errno);
         return false;
     }
-    const mode_t mask = umask(0);
-    umask(mask);
-    int failure = fchmod(fd, 0666 & ~mask) == 0 ? 0 : errno;
     const TgaHeader header = makeTgaHeader();
-    if (failure == 0) failure = hostWrite(fd, header.bytes, kTgaHeaderSize);
+    int failure = hostWrite(fd, header.bytes, kTgaHeaderSize);
     if (failure == 0) {
         failure = hostWrite(fd, pixels, static_cast<std::int32_t>(kTgaPixelBytes));
     }
     if (close(fd) != 0 && failure == 0) failure = errno;
-    if (failure == 0 && std::rename(temporary.c_str(), path.c_str()) != 0) failure = errno;
+    if (failure == 0) failure = replaceWith(temporary, path);
     if (failure != 0) {
         unlink(temporary.c_str());
         error = "cannot write " + name + ": " + std::strerror(failure);
