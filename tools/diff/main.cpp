@@ -173,8 +173,9 @@ int main(int argc, char** argv) {
                    "picture's top row, although its header says the bottom row comes first. A "
                    "tool that ignores the header's row order turned it over (ImageMagick 6 does); "
                    "the renderer wrote the right bytes\n"
-                   "fix: reverse the order of its rows (with ImageMagick 6: convert IMAGE -flip "
-                   "FIXED.tga), or check the renderer's own file before any tool touches it\n";
+                   "fix: reverse the order of its rows, or check the renderer's own file before "
+                   "any tool touches it (ImageMagick 6 reads a TGA top row first: give it -flip "
+                   "when it reads the renderer's file)\n";
             return finish(out, kStatusDiffers);
         case Rearrangement::RedBlueSwapped:
             out << imageName
