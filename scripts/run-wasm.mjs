@@ -6,8 +6,8 @@
 // is experimental (run with plain `node` to see it); every other warning still shows.
 //
 // Descriptors 1 and 2 stay as the parent gave them. Node switches a pipe to non-blocking mode
-// as soon as process.stdout or process.stderr is first touched, and importing node:process
-// touches every property of the process object; so the runner uses only the global `process`,
+// as soon as process.stdout or process.stderr is first read, and importing node:process reads
+// every property of the process object; so the runner uses only the global `process`,
 // for its arguments and its exit, and writes its own messages with writeSync. A parent may still
 // hand over a non-blocking pipe, on which node:wasi's fd_write returns EAGAIN when the reader
 // falls behind: the module never sees that error, its write waits until the pipe takes bytes

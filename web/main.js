@@ -58,6 +58,7 @@ async function main() {
     }
     if (stallText !== null) {
         if (!/^\d{1,4}$/.test(stallText) || Number(stallText) === 0) {
+            element('module').textContent = moduleLabel(choice, moduleUrl, simdSupported, flipRow);
             return finishWithError('page', `stall=${stallText} is not a number of seconds from ` +
                                            '1 to 9999');
         }
