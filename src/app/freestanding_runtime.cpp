@@ -10,7 +10,8 @@ extern "C" {
 void* memcpy(void* destination, const void* source, size_t count) {
     unsigned char* to = static_cast<unsigned char*>(destination);
     const unsigned char* from = static_cast<const unsigned char*>(source);
-    while (count-- > 0) *to++ = *from++;
+    while (count-- > 0)
+        *to++ = *from++;
     return destination;
 }
 
@@ -18,16 +19,19 @@ void* memmove(void* destination, const void* source, size_t count) {
     unsigned char* to = static_cast<unsigned char*>(destination);
     const unsigned char* from = static_cast<const unsigned char*>(source);
     if (reinterpret_cast<uintptr_t>(to) - reinterpret_cast<uintptr_t>(from) >= count) {
-        while (count-- > 0) *to++ = *from++;
+        while (count-- > 0)
+            *to++ = *from++;
     } else {
-        while (count-- > 0) to[count] = from[count];
+        while (count-- > 0)
+            to[count] = from[count];
     }
     return destination;
 }
 
 void* memset(void* destination, int value, size_t count) {
     unsigned char* to = static_cast<unsigned char*>(destination);
-    while (count-- > 0) *to++ = static_cast<unsigned char>(value);
+    while (count-- > 0)
+        *to++ = static_cast<unsigned char>(value);
     return destination;
 }
 

@@ -76,8 +76,7 @@ constexpr int16_t kPollOut = 4;
 int waitUntilWritable(int32_t descriptor) {
     PollEntry entry{descriptor, kPollOut, 0};
     for (;;) {
-        const int error =
-            errorOf(systemCall(kSysPpoll, reinterpret_cast<long>(&entry), 1, 0, 0));
+        const int error = errorOf(systemCall(kSysPpoll, reinterpret_cast<long>(&entry), 1, 0, 0));
         if (error != kErrorInterrupted) return error;
     }
 }
@@ -105,7 +104,8 @@ int hostWrite(int32_t descriptor, const void* bytes, int32_t length) {
 }
 
 void hostExit(int32_t status) {
-    for (;;) systemCall(kSysExitGroup, status, 0, 0, 0);
+    for (;;)
+        systemCall(kSysExitGroup, status, 0, 0, 0);
 }
 
 }  // namespace rm

@@ -20,10 +20,17 @@ struct ErrorName {
     const char* text;
 };
 constexpr ErrorName kErrorNames[] = {
-    {1, "Operation not permitted"}, {5, "Input/output error"},       {9, "Bad file descriptor"},
-    {11, "Resource temporarily unavailable"}, {14, "Bad address"},   {22, "Invalid argument"},
-    {27, "File too large"},         {28, "No space left on device"}, {32, "Broken pipe"},
-    {104, "Connection reset by peer"}, {122, "Disk quota exceeded"},
+    {1, "Operation not permitted"},
+    {5, "Input/output error"},
+    {9, "Bad file descriptor"},
+    {11, "Resource temporarily unavailable"},
+    {14, "Bad address"},
+    {22, "Invalid argument"},
+    {27, "File too large"},
+    {28, "No space left on device"},
+    {32, "Broken pipe"},
+    {104, "Connection reset by peer"},
+    {122, "Disk quota exceeded"},
 };
 
 const char* errorText(int error) {
@@ -37,7 +44,8 @@ const char* errorText(int error) {
 // Appends `text` to the message of `length` bytes, keeping its last byte free for the newline.
 template <int32_t N>
 void append(char (&message)[N], int32_t& length, const char* text) {
-    while (*text != 0 && length < N - 1) message[length++] = *text++;
+    while (*text != 0 && length < N - 1)
+        message[length++] = *text++;
 }
 
 }  // namespace

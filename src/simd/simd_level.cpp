@@ -31,12 +31,12 @@ uint64_t savedStates() {
     return (static_cast<uint64_t>(high) << 32) | low;
 }
 
-constexpr uint32_t kOsxsave = 1u << 27;                 // leaf 1, ecx
-constexpr uint32_t kAvx = 1u << 28;                     // leaf 1, ecx
-constexpr uint32_t kAvx2 = 1u << 5;                     // leaf 7, ebx
+constexpr uint32_t kOsxsave = 1u << 27;                       // leaf 1, ecx
+constexpr uint32_t kAvx = 1u << 28;                           // leaf 1, ecx
+constexpr uint32_t kAvx2 = 1u << 5;                           // leaf 7, ebx
 constexpr uint32_t kAvx512 = 1u << 16 | 1u << 17 | 1u << 31;  // leaf 7, ebx: F, DQ, VL
-constexpr uint64_t kAvxStates = 0x6;                    // SSE and AVX registers
-constexpr uint64_t kAvx512States = 0xe6;                // and the mask and upper ZMM registers
+constexpr uint64_t kAvxStates = 0x6;                          // SSE and AVX registers
+constexpr uint64_t kAvx512States = 0xe6;  // and the mask and upper ZMM registers
 
 }  // namespace
 #endif
