@@ -1,18 +1,57 @@
 #include "simd/simd_level.h"
 
+#include <stdint.h>
+
 namespace rm {
 namespace detail {
 SimdLevel gSimdLevel = SimdLevel::Scalar;
 }
 
+#if defined(RAYMARCH_HAVE_X86_KERNELS)
+namespace {
+
+// The processor's own answers, read directly: the compiler's __builtin_cpu_supports needs its
+// support library initialised by a constructor, which a program without the C library's start-up
+// never runs.
+struct CpuidRegisters {
+    uint32_t a, b, c, d;
+};
+
+CpuidRegisters cpuid(uint32_t leaf, uint32_t subleaf) {
+    CpuidRegisters r;
+    asm("cpuid" : "=a"(r.a), "=b"(r.b), "=c"(r.c), "=d"(r.d) : "a"(leaf), "c"(subleaf));
+    return r;
+}
+
+// The register states the operating system saves on a switch (XCR0); readable only where cpuid
+// reports OSXSAVE.
+uint64_t savedStates() {
+    uint32_t low, high;
+    asm("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+    return (static_cast<uint64_t>(high) << 32) | low;
+}
+
+constexpr uint32_t kOsxsave = 1u << 27;                       // leaf 1, ecx
+constexpr uint32_t kAvx = 1u << 28;                           // leaf 1, ecx
+constexpr uint32_t kAvx2 = 1u << 5;                           // leaf 7, ebx
+constexpr uint32_t kAvx512 = 1u << 16 | 1u << 17 | 1u << 31;  // leaf 7, ebx: F, DQ, VL
+constexpr uint64_t kAvxStates = 0x6;                          // SSE and AVX registers
+constexpr uint64_t kAvx512States = 0xe6;  // and the mask and upper ZMM registers
+
+}  // namespace
+#endif
+
 SimdLevel bestSimdLevel() {
 #if defined(RAYMARCH_HAVE_X86_KERNELS)
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-        __builtin_cpu_supports("avx512dq")) {
+    if (cpuid(0, 0).a < 7) return SimdLevel::Scalar;
+    const CpuidRegisters basic = cpuid(1, 0);
+    if ((basic.c & (kOsxsave | kAvx)) != (kOsxsave | kAvx)) return SimdLevel::Scalar;
+    const uint64_t states = savedStates();
+    const CpuidRegisters extended = cpuid(7, 0);
+    if ((states & kAvx512States) == kAvx512States && (extended.b & kAvx512) == kAvx512) {
         return SimdLevel::Avx512;
     }
-    if (__builtin_cpu_supports("avx2")) return SimdLevel::Avx2;
+    if ((states & kAvxStates) == kAvxStates && (extended.b & kAvx2) != 0) return SimdLevel::Avx2;
 #endif
     return SimdLevel::Scalar;
 }
