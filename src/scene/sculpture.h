@@ -81,11 +81,9 @@ float sculptureDistance(Vec3 p);
 // The world point turned into the sculpture frame, where the capsule table lives.
 Vec3 sculptureFramePoint(Vec3 p);
 
-// sculptureDistance of the world point whose frame point is q, with the capsules as lanes of the
-// best instruction set chosen.
-float sculptureDistanceInFrame(Vec3 q);
-
-// The same, one capsule after the other: the order the lanes keep for non-finite points.
+// sculptureDistance of the world point whose frame point is q, one capsule after the other: the
+// order the lanes keep for non-finite points. Each instruction set's table has it with the
+// capsules as lanes (render/kernel_table.h).
 float sculptureDistanceInFrameScalar(Vec3 q);
 
 }  // namespace rm

@@ -8,9 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "noise/noise_objects.h"
-#include "noise/perlin_noise.h"
 #include "render/camera.h"
+#include "scene/scene_setup.h"
 #include "trace/trace_log.h"
 
 namespace {
@@ -39,9 +38,7 @@ int main(int argc, char** argv) {
                      "row 0 at the bottom)\n");
         return 2;
     }
-    const rm::OctaveNoise sky = rm::makeOctaveNoise(8, 0);
-    const rm::PerlinNoise ground = rm::makePerlinNoise(0);
-    rm::publishNoise(sky, ground);
+    rm::buildScene(rm::SimdLevel::Scalar);
     const std::string trace = rm::tools::tracePixel(x, y);
     if (std::fwrite(trace.data(), 1, trace.size(), stdout) != trace.size() ||
         std::fflush(stdout) != 0) {
