@@ -11,7 +11,8 @@ namespace rm {
 // the distance to the box less 1. The margin, above 1e-4 of the point's size, covers every
 // rounding of the float field many times over; comparing squares saves a square root.
 template <class V>
-int sculptureNeededLanes(typename V::F qx, typename V::F qy, typename V::F qz, typename V::F g) {
+__attribute__((always_inline)) inline int sculptureNeededLanes(typename V::F qx, typename V::F qy,
+                                                               typename V::F qz, typename V::F g) {
     using D = typename V::D;
     const D six = V::setD(6.0);
     const D ax = V::absD(V::subD(V::widen(qx), V::setD(1.0)));

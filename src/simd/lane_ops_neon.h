@@ -71,11 +71,7 @@ struct LaneOpsNeon {
         return {vreinterpretq_f64_u64(vandq_u64(m.low, vreinterpretq_u64_f64(v.low))),
                 vreinterpretq_f64_u64(vandq_u64(m.high, vreinterpretq_u64_f64(v.high)))};
     }
-    static int bitsD(MD m) {
-        return static_cast<int>(
-            (vgetq_lane_u64(m.low, 0) & 1) | (vgetq_lane_u64(m.low, 1) & 1) << 1 |
-            (vgetq_lane_u64(m.high, 0) & 1) << 2 | (vgetq_lane_u64(m.high, 1) & 1) << 3);
-    }
+    static int bitsD(MD m) { return bitsF(vcombine_u32(vmovn_u64(m.low), vmovn_u64(m.high))); }
 
     static D widen(F v) { return {vcvt_f64_f32(vget_low_f32(v)), vcvt_high_f64_f32(v)}; }
     // FCVTN rounds to nearest, as the scalar narrowing does.
