@@ -1,20 +1,19 @@
 #pragma once
 
-// The table of kernels of one instruction set, written once over its lane operations: V for the
-// march, the ground and the octave noise (simd/lane_ops_*.h), W for the capsules of one point
-// (simd/wide_*.h), and kGroups groups of V's lanes marched side by side.
+// The table of kernels of one instruction set, written once over its lane operations V
+// (simd/lane_ops_*.h), with kGroups groups of V's lanes marched side by side.
 #include "noise/noise_objects.h"
 #include "noise/octave_noise_lanes.h"
 #include "render/kernel_table.h"
 #include "render/march_lanes.h"
-#include "scene/capsule_lanes.h"
 #include "scene/ground_lanes.h"
 #include "scene/sculpture_lanes.h"
 #include "scene/sculpture_within.h"
+#include "simd/lane_ops_scalar.h"
 
 namespace rm {
 
-template <class V, class W, int kGroups>
+template <class V, int kGroups>
 struct LaneKernels {
     // One ray per lane: the candidate capsules of the lanes, a point per lane.
     struct CandidateCapsules {
@@ -45,7 +44,10 @@ struct LaneKernels {
         groundDistanceManyLanes<V>(*groundHashes, points, count, out);
     }
 
-    static float sculptureDistanceInFrame(Vec3 q) { return sculptureDistanceCapsuleLanes<W>(q); }
+    // A single point takes the candidate capsules of its cell, as a single ray's march does.
+    static float sculptureDistanceInFrame(Vec3 q) {
+        return sculptureInFrameLanes<LaneOpsScalar>({q.x, q.y, q.z}, 1);
+    }
 
     static double octaveNoisePlane(const PlaneHashes& hashes, int32_t octaves, double x, double y) {
         return octaveNoisePlaneLanes<V>(hashes, octaves, x, y);

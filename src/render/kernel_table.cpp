@@ -2,7 +2,6 @@
 
 #include "render/kernel_lanes.h"
 #include "simd/lane_ops_scalar.h"
-#include "simd/wide_scalar.h"
 
 namespace rm {
 
@@ -16,8 +15,7 @@ RAYMARCH_FOR_EACH_KERNEL_SET(RAYMARCH_DECLARE_KERNELS)
 namespace {
 
 // Without vector lanes, four single rays are still marched side by side.
-constexpr KernelTable kPlainKernels =
-    LaneKernels<LaneOpsScalar, WideScalar, 4>::table(SimdLevel::Scalar);
+constexpr KernelTable kPlainKernels = LaneKernels<LaneOpsScalar, 4>::table(SimdLevel::Scalar);
 
 // Levels without a table in this build keep the plain one; setSimdLevel never chooses them.
 constexpr detail::KernelTables makeKernelTables() {

@@ -3,11 +3,10 @@
 // every value is bit for bit the plain one.
 #include "render/kernel_lanes.h"
 #include "simd/lane_ops_avx2.h"
-#include "simd/wide_avx2.h"
 
 namespace rm::avx2 {
 
 extern const KernelTable kKernels;
-const KernelTable kKernels = LaneKernels<LaneOpsAvx2, WideAvx2, 3>::table(SimdLevel::Avx2);
+const KernelTable kKernels = LaneKernels<LaneOpsAvx2, 3>::table(SimdLevel::Avx2);
 
 }  // namespace rm::avx2

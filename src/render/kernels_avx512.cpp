@@ -3,11 +3,10 @@
 // every value is bit for bit the plain one.
 #include "render/kernel_lanes.h"
 #include "simd/lane_ops_avx512.h"
-#include "simd/wide_avx512.h"
 
 namespace rm::avx512 {
 
 extern const KernelTable kKernels;
-const KernelTable kKernels = LaneKernels<LaneOpsAvx512, WideAvx512, 2>::table(SimdLevel::Avx512);
+const KernelTable kKernels = LaneKernels<LaneOpsAvx512, 2>::table(SimdLevel::Avx512);
 
 }  // namespace rm::avx512

@@ -2,11 +2,10 @@
 // exact selections, so every value is bit for bit the plain one.
 #include "render/kernel_lanes.h"
 #include "simd/lane_ops_neon.h"
-#include "simd/wide_neon.h"
 
 namespace rm::neon {
 
 extern const KernelTable kKernels;
-const KernelTable kKernels = LaneKernels<LaneOpsNeon, WideNeon, 2>::table(SimdLevel::Neon);
+const KernelTable kKernels = LaneKernels<LaneOpsNeon, 2>::table(SimdLevel::Neon);
 
 }  // namespace rm::neon

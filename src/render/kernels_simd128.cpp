@@ -2,11 +2,10 @@
 // and exact selections, so every value is bit for bit the plain one.
 #include "render/kernel_lanes.h"
 #include "simd/lane_ops_wasm.h"
-#include "simd/wide_wasm.h"
 
 namespace rm::simd128 {
 
 extern const KernelTable kKernels;
-const KernelTable kKernels = LaneKernels<LaneOpsWasm, WideWasm, 2>::table(SimdLevel::Simd128);
+const KernelTable kKernels = LaneKernels<LaneOpsWasm, 2>::table(SimdLevel::Simd128);
 
 }  // namespace rm::simd128

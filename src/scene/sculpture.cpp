@@ -3,7 +3,6 @@
 #include "scene/capsule_lanes.h"
 #include "scene/sculpture_frame.h"
 #include "simd/lane_ops_scalar.h"
-#include "simd/wide_scalar.h"
 
 namespace rm {
 
@@ -14,8 +13,6 @@ Vec3 sculptureFramePoint(Vec3 p) {
 
 float sculptureDistance(Vec3 p) { return sculptureDistanceInFrameScalar(sculptureFramePoint(p)); }
 
-float sculptureDistanceInFrameScalar(Vec3 q) {
-    return sculptureDistanceCapsuleLanes<WideScalar>(q);
-}
+float sculptureDistanceInFrameScalar(Vec3 q) { return sculptureDistancePlainLoop(q); }
 
 }  // namespace rm

@@ -4,7 +4,7 @@
 #include "scene/capsule_lanes.h"
 #include "scene/far_limit.h"
 #include "scene/sculpture.h"
-#include "simd/wide_scalar.h"
+#include "simd/lane_ops_scalar.h"
 
 namespace rm {
 namespace {
@@ -79,7 +79,7 @@ float sculptureDistanceWithin(Vec3 q, float limit) {
     float reachSquared = reach * reach;
     auto visit = [&](int i) {
         if (squared[i] > reachSquared) return;
-        const float dist = capsuleDistanceLanes<WideScalar>(i, q.x, q.y, q.z);
+        const float dist = capsuleDistanceLanes<LaneOpsScalar>(i, q.x, q.y, q.z);
         if (!(m <= dist)) {
             m = dist;
             reach = (limit < m ? limit : m) + slack;
