@@ -174,6 +174,39 @@ TEST_P(SimdPathTest, RowsMatchTheExactImage) {
     }
 }
 
+// A level is chosen only where this build has its table and the processor its instructions: the
+// levels of other processor families are refused, and the kernels stay as they were.
+TEST(SimdLevelChoice, AcceptsOnlyTheLevelsOfThisProcessor) {
+    const SimdLevel families[][2] = {{SimdLevel::Avx2, SimdLevel::Avx512},
+                                     {SimdLevel::Neon, SimdLevel::Neon},
+                                     {SimdLevel::Simd128, SimdLevel::Simd128}};
+    int familiesAccepted = 0;
+    for (const auto& family : families) {
+        bool accepted = false;
+        for (SimdLevel level : family) {
+            ASSERT_TRUE(rm::setSimdLevel(SimdLevel::Scalar));
+            if (rm::setSimdLevel(level)) {
+                accepted = true;
+                EXPECT_EQ(rm::kernels().level, level);
+            } else {
+                EXPECT_EQ(rm::kernels().level, SimdLevel::Scalar) << rm::simdLevelName(level);
+            }
+        }
+        familiesAccepted += accepted ? 1 : 0;
+    }
+    EXPECT_LE(familiesAccepted, 1);
+    EXPECT_TRUE(rm::setSimdLevel(rm::bestSimdLevel()));
+    EXPECT_EQ(rm::kernels().level, rm::bestSimdLevel());
+    rm::setSimdLevel(SimdLevel::Scalar);
+
+    SimdLevel named = SimdLevel::Scalar;
+    EXPECT_TRUE(rm::simdLevelFromName("neon", named));
+    EXPECT_EQ(named, SimdLevel::Neon);
+    EXPECT_FALSE(rm::simdLevelFromName("neo", named));
+    EXPECT_FALSE(rm::simdLevelFromName("neonx", named));
+    EXPECT_EQ(named, SimdLevel::Neon);
+}
+
 std::string levelName(const testing::TestParamInfo<SimdLevel>& level) {
     static const char* const kNames[] = {"Scalar", "Avx2", "Avx512", "Neon", "Simd128"};
     return kNames[static_cast<int>(level.param)];
