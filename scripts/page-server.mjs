@@ -3,11 +3,17 @@
 // hashes at fixed paths: /raymarch.wasm (build/wasm), /raymarch-simd.wasm (build/wasm-simd) and
 // /golden-rows.txt. Prints the address to open on its first line of output.
 //
-// With --report FILE it also serves the browser check: the page's POST /report appends the JSON
-// it sends as one line to FILE, and /test-modules/NAME.wasm serves the bad modules of
-// web/tests/test_modules.mjs.
-import {appendFileSync, readFileSync, statSync} from 'node:fs';
-import {createServer} from 'node:http';
+// With --report FILE it also serves the browser check: /test-modules/NAME.wasm serves the bad
+// modules of web/tests/test_modules.mjs, each page it serves carries a report token of its own,
+// and POST /report appends the JSON the page sends with that token as one line to FILE, once.
+//
+// Every request gets an answer with a status, and none ends the server: names are looked up in
+// the server's own tables only, a target it cannot parse is 400, a Host other than its own
+// address and port is 421 (so a page on another name that resolves here cannot read it), and
+// anything unexpected is 500 and logged.
+import {randomBytes} from 'node:crypto';
+import {openSync, readFileSync, statSync, writeSync} from 'node:fs';
+import {createServer, STATUS_CODES} from 'node:http';
 import {dirname, join} from 'node:path';
 import process from 'node:process';
 import {fileURLToPath} from 'node:url';
@@ -15,21 +21,24 @@ import {fileURLToPath} from 'node:url';
 const usage = 'usage: scripts/page-server.mjs [--port N] [--report FILE]';
 const root = join(dirname(fileURLToPath(import.meta.url)), '..');
 const kMaxReport = 64 * 1024;
+// Pages served whose report has not come yet; beyond this many the oldest token lapses.
+const kMaxOpenTokens = 64;
 
-const types = {
-    '.html': 'text/html; charset=utf-8',
-    '.js': 'text/javascript; charset=utf-8',
-    '.css': 'text/css; charset=utf-8',
-    '.txt': 'text/plain; charset=utf-8',
-    '.wasm': 'application/wasm',
-    '.png': 'image/png',
-};
-const fixed = {
-    '/': join(root, 'web/index.html'),
-    '/raymarch.wasm': join(root, 'build/wasm/raymarch.wasm'),
-    '/raymarch-simd.wasm': join(root, 'build/wasm-simd/raymarch.wasm'),
-    '/golden-rows.txt': join(root, 'tests/golden-rows.txt'),
-};
+const kText = 'text/plain; charset=utf-8';
+const types = new Map([
+    ['.html', 'text/html; charset=utf-8'],
+    ['.js', 'text/javascript; charset=utf-8'],
+    ['.css', 'text/css; charset=utf-8'],
+    ['.txt', kText],
+    ['.wasm', 'application/wasm'],
+    ['.png', 'image/png'],
+]);
+const page = join(root, 'web/index.html');
+const fixed = new Map([
+    ['/raymarch.wasm', join(root, 'build/wasm/raymarch.wasm')],
+    ['/raymarch-simd.wasm', join(root, 'build/wasm-simd/raymarch.wasm')],
+    ['/golden-rows.txt', join(root, 'tests/golden-rows.txt')],
+]);
 
 let port = 8000;
 let reportFile = null;
@@ -38,7 +47,7 @@ for (let i = 0; i < args.length; ++i) {
     if (args[i] === '-h' || args[i] === '--help') {
         console.log(usage);
         process.exit(0);
-    } else if (args[i] === '--port' && /^\d+$/.test(args[i + 1] ?? '') &&
+    } else if (args[i] === '--port' && /^\d{1,5}$/.test(args[i + 1] ?? '') &&
                Number(args[i + 1]) < 65536) {
         port = Number(args[++i]);
     } else if (args[i] === '--report' && args[i + 1] !== undefined) {
@@ -48,68 +57,177 @@ for (let i = 0; i < args.length; ++i) {
         process.exit(2);
     }
 }
-const testModules = reportFile === null ? {}
-                  : (await import('../web/tests/test_modules.mjs')).testModules;
+
+// The report file is opened before the first request, so that a bad name ends the server at its
+// start rather than failing each report.
+let reportDescriptor = null;
+if (reportFile !== null) {
+    try {
+        reportDescriptor = openSync(reportFile, 'a');
+    } catch (error) {
+        console.error(`page-server: cannot open the report file: ${error.message}`);
+        process.exit(1);
+    }
+}
+const testModules = reportFile === null
+    ? new Map()
+    : new Map(Object.entries((await import('../web/tests/test_modules.mjs')).testModules));
+const openTokens = new Set();
+let ownHost = null; // "127.0.0.1:PORT" once listening
 
 // Only the files of web/ itself, not of its subfolders, and no hidden ones.
 function filePath(pathname) {
-    if (pathname in fixed) return fixed[pathname];
+    if (fixed.has(pathname)) return fixed.get(pathname);
     const name = pathname.slice(1);
     return /^[\w-][\w.-]*$/.test(name) ? join(root, 'web', name) : null;
 }
 
-function send(response, status, type, body) {
-    response.writeHead(status, {'Content-Type': type, 'Cache-Control': 'no-store'});
+// A response that comes before the request's body has been read closes the connection, so that
+// the rest of a large body is not read.
+function send(response, status, body, type = kText, headers = {}) {
+    response.writeHead(status, {
+        'Content-Type': type,
+        'Cache-Control': 'no-store',
+        'X-Content-Type-Options': 'nosniff',
+        ...(response.req.complete ? {} : {Connection: 'close'}),
+        ...headers,
+    });
     response.end(body);
 }
 
+function unexpected(request, response, error) {
+    console.error(`page-server: ${request.method} ${request.url}: ${error.stack ?? error}`);
+    if (response.headersSent) {
+        response.destroy();
+    } else {
+        send(response, 500, 'internal error\n');
+    }
+}
+
+// The page, with a fresh report token when the server takes reports.
+function servePage(response) {
+    let html = readFileSync(page, 'utf8');
+    if (reportFile !== null) {
+        const token = randomBytes(16).toString('hex');
+        if (openTokens.size >= kMaxOpenTokens) openTokens.delete(openTokens.values().next().value);
+        openTokens.add(token);
+        html = html.replace('<head>\n', `<head>\n<meta name="report-token" content="${token}">\n`);
+    }
+    send(response, 200, html, types.get('.html'));
+}
+
 function serveReport(request, response) {
+    const token = request.headers['x-report-token'];
+    const origin = request.headers.origin;
+    if (typeof token !== 'string' || !openTokens.has(token)) {
+        return send(response, 403, 'no page was served with this report token\n');
+    }
+    if (origin !== undefined && origin !== `http://${ownHost}`) {
+        return send(response, 403, `reports come only from http://${ownHost}\n`);
+    }
+    if (!/^application\/json\s*(;|$)/i.test(request.headers['content-type'] ?? '')) {
+        return send(response, 415, 'a report is application/json\n');
+    }
+    const tooLarge = () => send(response, 413, `a report has at most ${kMaxReport} bytes\n`);
+    if (Number(request.headers['content-length'] ?? 0) > kMaxReport) return tooLarge();
+
     const chunks = [];
     let size = 0;
+    request.on('error', () => {});
     request.on('data', (chunk) => {
         size += chunk.length;
-        if (size <= kMaxReport) chunks.push(chunk);
+        if (size <= kMaxReport) {
+            chunks.push(chunk);
+        } else if (!response.headersSent) {
+            tooLarge();
+        }
     });
     request.on('end', () => {
-        const text = Buffer.concat(chunks).toString('utf8');
-        let report;
+        if (response.headersSent) return;
         try {
-            report = JSON.parse(text);
-        } catch {
-            return send(response, 400, types['.txt'], 'not JSON\n');
+            acceptReport(token, Buffer.concat(chunks).toString('utf8'), response);
+        } catch (error) {
+            unexpected(request, response, error);
         }
-        if (size > kMaxReport) return send(response, 413, types['.txt'], 'too large\n');
-        appendFileSync(reportFile, `${JSON.stringify(report)}\n`);
-        send(response, 204, types['.txt'], '');
     });
 }
 
-const server = createServer((request, response) => {
-    const {pathname} = new URL(request.url, 'http://127.0.0.1');
-    if (reportFile !== null && request.method === 'POST' && pathname === '/report') {
-        return serveReport(request, response);
+function acceptReport(token, text, response) {
+    let report;
+    try {
+        report = JSON.parse(text);
+    } catch {
+        return send(response, 400, 'a report is a JSON object\n');
+    }
+    if (report === null || typeof report !== 'object' || Array.isArray(report)) {
+        return send(response, 400, 'a report is a JSON object\n');
+    }
+    const line = Buffer.from(`${JSON.stringify(report)}\n`);
+    try {
+        for (let at = 0; at < line.length;) at += writeSync(reportDescriptor, line, at);
+    } catch (error) {
+        console.error(`page-server: cannot write the report to ${reportFile}: ${error.message}`);
+        return send(response, 500, `cannot write the report: ${error.code ?? error.message}\n`);
+    }
+    openTokens.delete(token);
+    send(response, 204, '');
+}
+
+function serve(request, response) {
+    if (request.headers.host !== ownHost) {
+        return send(response, 421, `this server answers only to http://${ownHost}/\n`);
+    }
+    let pathname;
+    try {
+        ({pathname} = new URL(request.url, `http://${ownHost}`));
+    } catch {
+        return send(response, 400, 'cannot parse the request target\n');
+    }
+    if (reportFile !== null && pathname === '/report') {
+        if (request.method === 'POST') return serveReport(request, response);
+        return send(response, 405, 'method not allowed\n', kText, {Allow: 'POST'});
     }
     if (request.method !== 'GET' && request.method !== 'HEAD') {
-        return send(response, 405, types['.txt'], 'method not allowed\n');
+        return send(response, 405, 'method not allowed\n', kText, {Allow: 'GET, HEAD'});
     }
+    if (pathname === '/' || pathname === '/index.html') return servePage(response);
     const testModule = /^\/test-modules\/([\w-]+)\.wasm$/.exec(pathname);
-    if (testModule && testModule[1] in testModules) {
-        return send(response, 200, types['.wasm'], testModules[testModule[1]]);
+    if (testModule && testModules.has(testModule[1])) {
+        return send(response, 200, testModules.get(testModule[1]), types.get('.wasm'));
     }
     const path = filePath(pathname);
-    const extension = path && /\.[a-z]+$/.exec(path)?.[0];
     let body;
     try {
         if (!statSync(path).isFile()) throw new Error('not a file');
         body = readFileSync(path);
     } catch {
-        return send(response, 404, types['.txt'], `not found: ${pathname}\n`);
+        return send(response, 404, `not found: ${pathname}\n`);
     }
-    send(response, 200, types[extension] ?? 'application/octet-stream', body);
+    const extension = /\.[a-z]+$/.exec(path)?.[0];
+    send(response, 200, body, types.get(extension) ?? 'application/octet-stream');
+}
+
+const server = createServer((request, response) => {
+    try {
+        serve(request, response);
+    } catch (error) {
+        unexpected(request, response, error);
+    }
 });
 
+// Requests that Node's parser refuses, answered as it would, with the header every response has.
+server.on('clientError', (error, socket) => {
+    if (!socket.writable || error.code === 'ECONNRESET') return socket.destroy();
+    const status = error.code === 'HPE_HEADER_OVERFLOW' ? 431
+                 : error.code === 'ERR_HTTP_REQUEST_TIMEOUT' ? 408 : 400;
+    const body = `${STATUS_CODES[status].toLowerCase()}\n`;
+    socket.end(`HTTP/1.1 ${status} ${STATUS_CODES[status]}\r\nContent-Type: ${kText}\r\n` +
+               `X-Content-Type-Options: nosniff\r\nConnection: close\r\n` +
+               `Content-Length: ${body.length}\r\n\r\n${body}`);
+});
 server.listen(port, '127.0.0.1', () => {
-    console.log(`serving the page at http://127.0.0.1:${server.address().port}/`);
+    ownHost = `127.0.0.1:${server.address().port}`;
+    console.log(`serving the page at http://${ownHost}/`);
 });
 server.on('error', (error) => {
     console.error(`page-server: ${error.message}`);

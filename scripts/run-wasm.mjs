@@ -3,12 +3,16 @@
 // with the module's descriptors 0, 1 and 2 on this process's own, and exits with its status.
 //
 // Descriptor 2 belongs to the module, so the shebang turns off Node's one-line notice that WASI
-// is experimental (run with plain `node` to see it); every other warning still shows. The
-// runner's own messages go straight to descriptor 2 with writeSync: touching process.stdout or
-// process.stderr would switch a pipe on that descriptor to non-blocking mode, and the module's
-// writes to a slow reader would then fail with EAGAIN.
+// is experimental (run with plain `node` to see it); every other warning still shows.
+//
+// Descriptors 1 and 2 stay as the parent gave them. Node switches a pipe to non-blocking mode
+// as soon as process.stdout or process.stderr is first read, and importing node:process reads
+// every property of the process object; so the runner uses only the global `process`,
+// for its arguments and its exit, and writes its own messages with writeSync. A parent may still
+// hand over a non-blocking pipe, on which node:wasi's fd_write returns EAGAIN when the reader
+// falls behind: the module never sees that error, its write waits until the pipe takes bytes
+// again, as the native program's does in poll.
 import { readFileSync, writeSync } from 'node:fs';
-import process from 'node:process';
 import { WASI } from 'node:wasi';
 
 const usage = 'usage: scripts/run-wasm.mjs MODULE.wasm';
@@ -47,9 +51,27 @@ const wasi = new WASI({
     returnOnExit: true,
 });
 
+// WASI's error number for a write that would block, and the longest pause between two tries, in
+// milliseconds: short enough that a reader that catches up loses little time.
+const kErrnoAgain = 6;
+const kLongestPause = 20;
+const pause = new Int32Array(new SharedArrayBuffer(4));
+const host = wasi.getImportObject().wasi_snapshot_preview1;
+const fdWrite = host.fd_write;
+// Nothing is written when fd_write returns EAGAIN (a partial write returns success with its
+// count), so the same call is simply tried again; every other result goes to the module.
+const waitingFdWrite = (...args) => {
+    for (let wait = 1;; wait = Math.min(2 * wait, kLongestPause)) {
+        const errno = fdWrite(...args);
+        if (errno !== kErrnoAgain) return errno;
+        Atomics.wait(pause, 0, 0, wait);
+    }
+};
+const imports = { wasi_snapshot_preview1: { ...host, fd_write: waitingFdWrite } };
+
 let status;
 try {
-    status = wasi.start(new WebAssembly.Instance(module, wasi.getImportObject()));
+    status = wasi.start(new WebAssembly.Instance(module, imports));
 } catch (error) {
     // A trap, or a module that is not a WASI command: not a status of the program's own.
     fail(`${modulePath} failed: ${error.stack ?? error}`, 70);

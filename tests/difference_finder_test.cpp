@@ -1,13 +1,28 @@
-// The difference finder on images with planted differences and on files it must refuse.
+// The difference finder on images with planted differences, on partial and rearranged images, on
+// files it must refuse (in bounded memory and at once), and on what must never cost a file: a
+// mask onto its own input, a link at the mask's name, a mask that cannot be written, and its own
+// output going wrong.
+#include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "common/exact_rows.h"
+#include "common/sha256.h"
+#include "diff/image_difference.h"
+#include "noise/noise_objects.h"
+#include "noise/perlin_noise.h"
 #include "support/child_process.h"
+#include "support/seed_zero_noise.h"
 
 namespace {
 
@@ -79,6 +94,9 @@ TEST(DifferenceFinderTest, ReportsPlantedDifferencesAndWritesTheMask) {
     EXPECT_NE(out.find("largest channel difference: 128 (red of column 5, row 301)"),
               std::string::npos)
         << out;
+    EXPECT_NE(out.find("difference mask (differing pixels red): " + path("planted-mask.tga")),
+              std::string::npos)
+        << out;
     EXPECT_EQ(lastLine(out), std::string(RAYMARCH_TRACE_EXECUTABLE) + " 700 300");
 
     const std::string mask = readFile(path("planted-mask.tga"));
@@ -134,8 +152,10 @@ TEST(DifferenceFinderTest, RefusesWhatIsNotTheRenderersImage) {
         {"tall.tga", withByte(14, 0x03), "is a TGA of 1280 x 1027 pixels"},
         {"alpha.tga", withByte(16, 32), "at 32 bits per pixel"},
         {"top-down.tga", withByte(17, 0x20), "stores its rows from the top"},
-        {"truncated.tga", tga.substr(0, kFileSize - 100),
-         "is truncated: 3932060 of the 3932160 bytes of pixels"},
+        {"truncated.tga", tga.substr(0, kHeaderSize + 3000),
+         "is truncated: 3000 of the 3932160 bytes of pixels, not one whole row"},
+        {"long.tga", tga + std::string(65537, 'x'),
+         "is not an image of the renderer: 3997715 bytes"},
     };
     for (const auto& file : files) {
         SCOPED_TRACE(file.name);
@@ -146,17 +166,248 @@ TEST(DifferenceFinderTest, RefusesWhatIsNotTheRenderersImage) {
         EXPECT_NE(run.err.find(file.message), std::string::npos) << run.err;
     }
 
-    const rmtest::ChildResult missing = find({path("no-such-file.tga")});
+    // Names are printed with their control characters escaped.
+    const rmtest::ChildResult missing = find({path("no\x1b[2Jsuch\nfile.tga")});
     EXPECT_EQ(missing.status, 2);
-    EXPECT_NE(missing.err.find("cannot open"), std::string::npos) << missing.err;
+    EXPECT_EQ(missing.err, "raymarch_diff: cannot open " + path("no\\x1b[2Jsuch\\nfile.tga") +
+                               ": No such file or directory\n");
+    const rmtest::ChildResult folder = find({RAYMARCH_TEST_DIR});
+    EXPECT_EQ(folder.status, 2);
+    EXPECT_EQ(folder.err, "raymarch_diff: cannot read " RAYMARCH_TEST_DIR ": Is a directory\n");
+    // "--" ends the options: an image whose name starts with '-'.
+    const rmtest::ChildResult dashed = find({"--", "-no-such.tga"});
+    EXPECT_EQ(dashed.status, 2);
+    EXPECT_EQ(dashed.err, "raymarch_diff: cannot open -no-such.tga: No such file or directory\n");
     for (const auto& arguments : {std::vector<std::string>{},
                                   {"a.tga", "b.tga"},
                                   {"a.tga", "--mask"},
-                                  {"--verbose", "a.tga"}}) {
+                                  {"a.tga", "--mask", "m.tga", "--no-mask"},
+                                  {"--verbose", "a.tga"},
+                                  {"-a.tga"}}) {
+        SCOPED_TRACE(testing::PrintToString(arguments));
         const rmtest::ChildResult run = find(arguments);
         EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err.rfind("usage: raymarch_diff IMAGE", 0), 0u) << run.err;
     }
+    const rmtest::ChildResult help = find({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    EXPECT_EQ(help.out.rfind("usage: raymarch_diff IMAGE", 0), 0u) << help.out;
+    for (const char* status : {"0 the image is exact", "1 it differs", "2 bad arguments",
+                               "3 this machine does not render exactly", "4 IMAGE is incomplete",
+                               "5 standard output cannot be written"})
+        EXPECT_NE(help.out.find(status), std::string::npos) << status;
+}
+
+// A 4 GiB file (sparse: it takes no room) is refused at once from its header or its size, and
+// so is an endless one, within an address space far smaller than the file.
+TEST(DifferenceFinderTest, RefusesHugeAndEndlessInputAtOnceInBoundedMemory) {
+    const std::string exact = exactImage();
+    constexpr unsigned long long kLimit = 256ull << 20;
+    const struct {
+        const char* name;
+        std::string header;
+        const char* message;
+    } files[] = {{"huge-zero.tga", "", "is not an uncompressed true-colour TGA (image type 0"},
+                 {"huge-image.tga", exact.substr(0, kHeaderSize),
+                  "is not an image of the renderer: 4294967296 bytes"}};
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        const std::string name = path(file.name);
+        writeFile(name, file.header);
+        ASSERT_EQ(truncate(name.c_str(), 4ll << 30), 0);
+        const auto start = std::chrono::steady_clock::now();
+        const rmtest::ChildResult run =
+            rmtest::runCaptured(RAYMARCH_DIFF_EXECUTABLE, {name}, {.addressSpace = kLimit});
+        const auto took = std::chrono::steady_clock::now() - start;
+        std::remove(name.c_str());
+        EXPECT_TRUE(run.exited);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find(file.message), std::string::npos) << run.err;
+        EXPECT_LT(took, std::chrono::seconds(5));
+    }
+    const rmtest::ChildResult zero =
+        rmtest::runCaptured(RAYMARCH_DIFF_EXECUTABLE, {"/dev/zero"}, {.addressSpace = kLimit});
+    EXPECT_TRUE(zero.exited);
+    EXPECT_EQ(zero.status, 2);
+    EXPECT_NE(zero.err.find("is not an uncompressed true-colour TGA"), std::string::npos);
+}
+
+// Everything that must not cost the porter a file: the mask is never written over the input,
+// through its own name, a symbolic link or another (hard) link; a link at the mask's name to
+// another file is replaced, not followed; a mask that cannot be written leaves nothing behind and
+// keeps the verdict, its reason and the trace line.
+TEST(DifferenceFinderTest, NeverWritesOverItsInputAndLeavesNothingOfAFailedMask) {
+    std::string image = exactImage();
+    image[offset(26, 5) + 1] ^= 4;
+    const std::string input = path("guarded.tga");
+    const std::string defaultMask = path("guarded-mask.tga");
+    writeFile(input, image);
+    const std::string traceLine = std::string(RAYMARCH_TRACE_EXECUTABLE) + " 26 5";
+    auto expectVerdictKept = [&](const rmtest::ChildResult& run, const std::string& reason) {
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_EQ(lastLine(run.out), traceLine);
+        EXPECT_NE(run.out.find("difference mask: none (" + reason + ")"), std::string::npos)
+            << run.out;
+        EXPECT_EQ(run.err, "raymarch_diff: no difference mask: " + reason + "\n");
+        EXPECT_TRUE(readFile(input) == image) << "the input was changed";
+    };
+
+    expectVerdictKept(find({input, "--mask", input}),
+                      "not writing " + input + ": it is the image being checked");
+    std::remove(defaultMask.c_str());
+    ASSERT_EQ(symlink(input.c_str(), defaultMask.c_str()), 0);
+    expectVerdictKept(find({input}), "not writing " + defaultMask +
+                                         ": it is a symbolic link to the image being checked");
+    std::remove(defaultMask.c_str());
+    ASSERT_EQ(link(input.c_str(), defaultMask.c_str()), 0);
+    expectVerdictKept(find({input}),
+                      "not writing " + defaultMask + ": it is the image being checked");
+    std::remove(defaultMask.c_str());
+
+    // A link to another file is replaced by the mask; the file it pointed to stays as it was.
+    const std::string other = path("other.txt");
+    writeFile(other, "keep me");
+    ASSERT_EQ(symlink(other.c_str(), defaultMask.c_str()), 0);
+    rmtest::ChildResult run = find({input});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(readFile(other), "keep me");
+    struct stat st;
+    ASSERT_EQ(lstat(defaultMask.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_size, static_cast<off_t>(kFileSize));
+
+    // No mask asked for: none written.
+    std::remove(defaultMask.c_str());
+    run = find({"--no-mask", input});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(lastLine(run.out), traceLine);
+    EXPECT_EQ(run.out.find("difference mask"), std::string::npos) << run.out;
+    EXPECT_NE(access(defaultMask.c_str(), F_OK), 0);
+
+    // A folder that is not there, and a disk that fills up (a file size limit far below the
+    // mask's): the true reason, and no mask or piece of one left behind.
+    expectVerdictKept(
+        find({input, "--mask", path("no-such-folder/mask.tga")}),
+        "cannot write " + path("no-such-folder/mask.tga") + ": No such file or directory");
+    run = rmtest::runCaptured(RAYMARCH_DIFF_EXECUTABLE, {input}, {.fileSize = 1 << 20});
+    expectVerdictKept(run, "cannot write " + defaultMask + ": File too large");
+    EXPECT_NE(access(defaultMask.c_str(), F_OK), 0);
+    DIR* folder = opendir(RAYMARCH_TEST_DIR);
+    ASSERT_NE(folder, nullptr);
+    while (const dirent* entry = readdir(folder))
+        EXPECT_NE(std::string(entry->d_name).rfind(".finder-guarded-mask.tga.", 0), 0u)
+            << "left behind: " << entry->d_name;
+    closedir(folder);
+}
+
+// A failed write of its own report is an error with its own status, whatever the verdict.
+TEST(DifferenceFinderTest, AFailedReportIsStatus5WithTheReason) {
+    const std::string exact = exactImage();
+    writeFile(path("exact-copy.tga"), exact);
+    const int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0);
+    for (const auto& arguments :
+         {std::vector<std::string>{path("exact-copy.tga")}, std::vector<std::string>{"--help"}}) {
+        const rmtest::ChildResult run =
+            rmtest::runCaptured(RAYMARCH_DIFF_EXECUTABLE, arguments, {.out = full});
+        EXPECT_EQ(run.status, 5);
+        EXPECT_EQ(run.err,
+                  "raymarch_diff: cannot write to standard output: No space left on device\n");
+    }
+    close(full);
+}
+
+// An image cut short is checked on the whole rows it has: status 4 when all of them are exact,
+// 1 when one differs.
+TEST(DifferenceFinderTest, ChecksAPartialImageOnTheRowsItHas) {
+    const std::string exact = exactImage();
+    writeFile(path("partial.tga"), exact.substr(0, kHeaderSize + 300 * kRowBytes + 1000));
+    rmtest::ChildResult run = find({path("partial.tga")});
+    EXPECT_EQ(run.status, 4) << run.err;
+    EXPECT_EQ(run.out, path("partial.tga") +
+                           " is incomplete: it has 300 of the 1024 rows and 1000 of the 3840 bytes "
+                           "of row 300, which is not looked at, and all 300 whole rows it has are "
+                           "exact; the rows after them are missing\n");
+    writeFile(path("partial-rows.tga"), exact.substr(0, kHeaderSize + 2 * kRowBytes));
+    run = find({path("partial-rows.tga")});
+    EXPECT_EQ(run.status, 4);
+    EXPECT_NE(run.out.find("it has 2 of the 1024 rows, and all 2 whole rows"), std::string::npos)
+        << run.out;
+
+    std::string cut = exact.substr(0, kHeaderSize + 300 * kRowBytes + 1000);
+    cut[offset(40, 200)] ^= 1;
+    writeFile(path("partial-differs.tga"), cut);
+    run = find({path("partial-differs.tga"), "--no-mask"});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.out.find("it has 300 of the 1024 rows and 1000 of the 3840 bytes of row 300, "
+                           "which is not looked at; 1 of those 300 rows differ"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("first differing pixel: column 40, row 200"), std::string::npos);
+    EXPECT_EQ(lastLine(run.out), std::string(RAYMARCH_TRACE_EXECUTABLE) + " 40 200");
+}
+
+// The exact image turned over, or with red and blue swapped, or both, is named as such with the
+// fix, and no pixel is reported.
+TEST(DifferenceFinderTest, NamesAFlippedOrSwappedImageWithTheFix) {
+    const std::string exact = exactImage();
+    std::string flipped = exact.substr(0, kHeaderSize);
+    for (int y = 1023; y >= 0; --y)
+        flipped += exact.substr(kHeaderSize + y * kRowBytes, kRowBytes);
+    std::string swapped = exact;
+    for (std::size_t i = kHeaderSize; i < kFileSize; i += 3)
+        std::swap(swapped[i], swapped[i + 2]);
+    std::string both = flipped;
+    for (std::size_t i = kHeaderSize; i < kFileSize; i += 3)
+        std::swap(both[i], both[i + 2]);
+    const struct {
+        const char* name;
+        const std::string& bytes;
+        const char* says;
+        const char* fix;
+    } images[] = {
+        {"flipped.tga", flipped, "is the exact image with its rows in reverse order",
+         "fix: reverse the order of its rows"},
+        {"swapped.tga", swapped, "is the exact image with red and blue swapped",
+         "fix: swap the first and third byte of every pixel back"},
+        {"flipped-swapped.tga", both,
+         "is the exact image with its rows in reverse order and red and blue swapped",
+         "fix: reverse the order of its rows and swap the first and third byte"},
+    };
+    for (const auto& image : images) {
+        SCOPED_TRACE(image.name);
+        writeFile(path(image.name), image.bytes);
+        const rmtest::ChildResult run = find({path(image.name)});
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_NE(run.out.find(path(image.name) + " " + image.says), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find(image.fix), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.find("first differing pixel"), std::string::npos) << run.out;
+    }
+    // Swapped in a partial image too.
+    writeFile(path("swapped-partial.tga"), swapped.substr(0, kHeaderSize + 10 * kRowBytes));
+    const rmtest::ChildResult run = find({path("swapped-partial.tga")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("'s rows are the exact rows with red and blue swapped"),
+              std::string::npos)
+        << run.out;
+}
+
+// On a machine that does not render exactly (here: other noise tables, so that every row is
+// wrong) the finder's check stops at the first wrong row and renders no row after it.
+TEST(DifferenceFinderTest, StopsAtTheFirstRowThatThisMachineGetsWrong) {
+    const rm::OctaveNoise sky = rm::makeOctaveNoise(8, 1);
+    const rm::PerlinNoise ground = rm::makePerlinNoise(1);
+    rm::publishNoise(sky, ground);
+    std::vector<std::uint8_t> frame(1024 * kRowBytes, 0);
+    EXPECT_EQ(rm::tools::renderRowsChecked({3, 600, 900}, frame.data()), 3);
+    for (const int y : {600, 900})
+        EXPECT_EQ(std::count(frame.begin() + y * kRowBytes, frame.begin() + (y + 1) * kRowBytes, 0),
+                  static_cast<long>(kRowBytes))
+            << "row " << y << " was rendered";
+    rmtest::publishSeedZeroNoise();
+    EXPECT_EQ(rm::tools::renderRowsChecked({3, 600}, frame.data()), -1);
 }
 
 }  // namespace

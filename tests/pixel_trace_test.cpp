@@ -1,25 +1,55 @@
-// The pixel trace: the committed traces of a few pixels, its last lines against the renderer's
-// bytes, and its arguments.
+// The pixel trace: the committed traces of a few pixels, its build lines, its last lines against
+// the renderer's bytes, the comparison with another build's trace (--against), its output through
+// the renderer's write loop, and its arguments.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <fstream>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "render/camera.h"
 #include "render/render_row.h"
+#include "simd/simd_level.h"
 #include "support/child_process.h"
 #include "support/seed_zero_noise.h"
+#include "trace/trace_compare.h"
 #include "trace/trace_log.h"
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+void writeFile(const std::string& file, const std::string& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string testPath(const std::string& name) { return RAYMARCH_TEST_DIR "/trace-" + name; }
+
+// The lines that do not start with '#': what comparisons compare.
+std::string valueLines(const std::string& trace) {
+    std::istringstream in(trace);
+    std::string line;
+    std::string kept;
+    while (std::getline(in, line))
+        if (line.empty() || line[0] != '#') kept += line + "\n";
+    return kept;
 }
 
 // The first line where two texts part, for the failure message.
@@ -39,30 +69,66 @@ std::string firstDifference(const std::string& expected, const std::string& actu
     }
 }
 
+rmtest::ChildResult trace(const std::vector<std::string>& arguments,
+                          const rmtest::RunOptions& options = {}) {
+    return rmtest::runCaptured(RAYMARCH_TRACE_EXECUTABLE, arguments, options);
+}
+
 // Sky far from the sun, the middle of the sun's soft disc, ground reflecting sky, sculpture with
 // a chain down to depth 5, and sky just above the ground at the horizon, where the march skims
-// the terrain for a long way.
+// the terrain for a long way. The ground and the sky far from the sun are kept with the noise's
+// terms; the three larger ones without (--no-noise-terms), which are then the very lines traces
+// had before the terms came.
 TEST(PixelTraceTest, MatchesTheCommittedTraces) {
     const struct {
         const char* file;
         int x;
         int y;
-    } pixels[] = {{"sky-1279-1023", 1279, 1023},
-                  {"sun-401-862", 401, 862},
-                  {"ground-300-300", 300, 300},
-                  {"sculpture-608-614", 608, 614},
-                  {"horizon-100-649", 100, 649}};
+        bool noiseTerms;
+    } pixels[] = {{"sky-1279-1023", 1279, 1023, true},
+                  {"sun-401-862", 401, 862, false},
+                  {"ground-300-300", 300, 300, true},
+                  {"sculpture-608-614", 608, 614, false},
+                  {"horizon-100-649", 100, 649, false}};
     for (const auto& pixel : pixels) {
         SCOPED_TRACE(pixel.file);
         const std::string expected =
-            readFile(RAYMARCH_TRACES "/" + std::string(pixel.file) + ".trace");
+            valueLines(readFile(RAYMARCH_TRACES "/" + std::string(pixel.file) + ".trace"));
         ASSERT_FALSE(expected.empty());
-        const rmtest::ChildResult run = rmtest::runCaptured(
-            RAYMARCH_TRACE_EXECUTABLE, {std::to_string(pixel.x), std::to_string(pixel.y)});
+        std::vector<std::string> arguments = {std::to_string(pixel.x), std::to_string(pixel.y)};
+        if (!pixel.noiseTerms) arguments.insert(arguments.begin(), "--no-noise-terms");
+        const rmtest::ChildResult run = trace(arguments);
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.err, "");
-        EXPECT_TRUE(run.out == expected) << firstDifference(expected, run.out);
+        const std::string actual = valueLines(run.out);
+        EXPECT_TRUE(actual == expected) << firstDifference(expected, actual);
+        EXPECT_EQ(run.out.find(".sample0.floor.x ") != std::string::npos, pixel.noiseTerms);
     }
+}
+
+// Every trace opens with the build lines, and on this exact build its probes find every product
+// rounded and no excess precision.
+TEST(PixelTraceTest, OpensWithTheBuildLines) {
+    const rmtest::ChildResult run = trace({"300", "300"});
+    ASSERT_EQ(run.status, 0);
+    std::istringstream in(run.out);
+    std::string line;
+    std::vector<std::string> names;
+    while (std::getline(in, line) && line.rfind("# ", 0) == 0)
+        names.push_back(line.substr(2, line.find(": ") - 2));
+    EXPECT_EQ(names, (std::vector<std::string>{
+                         "compiler", "target", "compiled for", "FLT_EVAL_METHOD", "__FP_FAST_FMA",
+                         "__FP_FAST_FMAF", "__FAST_MATH__", "product rounded before adding",
+                         "each operation rounded to its width", "floor", "instruction-set path"}));
+    EXPECT_EQ(line, "column 300");
+    EXPECT_NE(run.out.find("\n# FLT_EVAL_METHOD: 0\n"), std::string::npos);
+    EXPECT_NE(run.out.find("\n# product rounded before adding: float yes, double yes\n"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("\n# each operation rounded to its width: float yes, double yes\n"),
+              std::string::npos);
+    EXPECT_NE(run.out.find(std::string("\n# instruction-set path: ") +
+                           rm::simdLevelName(rm::bestSimdLevel()) + "\n"),
+              std::string::npos);
 }
 
 int lastValue(const std::string& trace, const std::string& key) {
@@ -70,36 +136,277 @@ int lastValue(const std::string& trace, const std::string& key) {
     return at == std::string::npos ? -1 : std::stoi(trace.substr(at + key.size() + 2));
 }
 
+// The plain evaluation's bytes and the renderer's own, which the trace adds at its end, are the
+// bytes of the rendered row, on every path this processor has.
 TEST(PixelTraceTest, EndsInTheRenderersBytes) {
     rmtest::publishSeedZeroNoise();
-    // Ground (0, 150), ground and sculpture (300, 512), the horizon (649), sculpture against the
-    // sky (700) and sky (1023), at the edges and inside.
-    for (const int y : {0, 150, 300, 512, 649, 700, 1023}) {
-        std::uint8_t row[rm::kRowBytes];
-        rm::renderRow(y, row);
-        for (const int x : {0, 511, 640, 777, 1279}) {
-            SCOPED_TRACE(testing::Message() << "column " << x << ", row " << y);
-            const std::string trace = rm::tools::tracePixel(x, y);
-            EXPECT_EQ(lastValue(trace, "pixel.blue"), row[3 * x]);
-            EXPECT_EQ(lastValue(trace, "pixel.green"), row[3 * x + 1]);
-            EXPECT_EQ(lastValue(trace, "pixel.red"), row[3 * x + 2]);
+    const rm::SimdLevel best = rm::bestSimdLevel();
+    for (int level = 0; level < rm::kSimdLevelCount; ++level) {
+        if (!rm::setSimdLevel(static_cast<rm::SimdLevel>(level))) continue;
+        // Ground (0, 150), ground and sculpture (300, 512), the horizon (649), sculpture against
+        // the sky (700) and sky (1023), at the edges and inside.
+        for (const int y : {0, 150, 300, 512, 649, 700, 1023}) {
+            std::uint8_t row[rm::kRowBytes];
+            rm::renderRow(y, row);
+            for (const int x : {0, 511, 640, 777, 1279}) {
+                SCOPED_TRACE(testing::Message() << "column " << x << ", row " << y << ", path "
+                                                << rm::simdLevelName(rm::simdLevel()));
+                const std::string text = rm::tools::tracePixel(x, y, {.noiseTerms = false});
+                for (const char* prefix : {"pixel.", "renderer.pixel."}) {
+                    const std::string p = prefix;
+                    EXPECT_EQ(lastValue(text, p + "blue"), row[3 * x]);
+                    EXPECT_EQ(lastValue(text, p + "green"), row[3 * x + 1]);
+                    EXPECT_EQ(lastValue(text, p + "red"), row[3 * x + 2]);
+                }
+                EXPECT_NE(text.find(std::string("\n# renderer path: ") +
+                                    rm::simdLevelName(rm::simdLevel()) + "\nrenderer.pixel.blue"),
+                          std::string::npos);
+                EXPECT_EQ(text.find(rm::tools::kNotExplained), std::string::npos);
+            }
         }
     }
+    rm::setSimdLevel(best);
+}
+
+// Every key a trace forms is mapped to the function that forms it, and each function named is
+// in the file named.
+TEST(PixelTraceTest, NamesTheSourceOfEveryKey) {
+    rmtest::publishSeedZeroNoise();
+    std::set<std::pair<std::string, std::string>> checked;
+    for (const auto& [x, y] : {std::pair{300, 300}, {608, 614}, {1279, 1023}, {401, 862}}) {
+        rm::tools::ParsedTrace parsed;
+        std::string error;
+        ASSERT_TRUE(rm::tools::parseTrace(rm::tools::tracePixel(x, y), parsed, error)) << error;
+        for (const rm::tools::TraceValue& v : parsed.values) {
+            const rm::tools::ValueSource source = rm::tools::sourceOf(v.key);
+            EXPECT_FALSE(source.function.empty()) << v.key;
+            if (source.file.empty() || !checked.insert({source.function, source.file}).second) {
+                continue;
+            }
+            const std::string text = readFile(RAYMARCH_SOURCE_DIR "/" + source.file);
+            std::istringstream names(std::regex_replace(source.function, std::regex(" or "), " "));
+            std::string function;
+            while (names >> function) {
+                EXPECT_NE(text.find(" " + function + "("), std::string::npos)
+                    << v.key << ": " << function << " in " << source.file;
+            }
+        }
+    }
+    EXPECT_EQ(rm::tools::sourceOf("camera.direction.y").function, "primaryDirection");
+    EXPECT_EQ(rm::tools::sourceOf("camera.direction.y").file, "src/render/camera.cpp");
+    EXPECT_EQ(rm::tools::sourceOf("ray2.depth3.pass17.ground.sample1.floor.x").function, "floorD");
+}
+
+TEST(PixelTraceTest, CountsUnitsInTheLastPlace) {
+    using rm::tools::unitsInTheLastPlace;
+    EXPECT_EQ(unitsInTheLastPlace("be2799a5", "be2799a6"), 1);
+    EXPECT_EQ(unitsInTheLastPlace("3f800000", "3f7fffff"), 1);
+    EXPECT_EQ(unitsInTheLastPlace("00000000", "80000000"), 1);  // +0 and -0
+    EXPECT_EQ(unitsInTheLastPlace("00000001", "80000001"), 3);
+    EXPECT_EQ(unitsInTheLastPlace("4006000000000000", "4006000000000010"), 16);
+    EXPECT_EQ(unitsInTheLastPlace("3f800000", "3ff0000000000000"), -1);
+}
+
+// A change to a trace made here: the line of `key` with other bits and decimal, and build lines
+// replaced.
+std::string planted(std::string text, const std::string& key, const std::string& value,
+                    const std::vector<std::pair<std::string, std::string>>& build) {
+    const std::size_t at = text.find("\n" + key + " ") + 1;
+    const std::size_t end = text.find('\n', at);
+    text.replace(at, end - at, key + " " + value);
+    for (const auto& [from, to] : build) {
+        const std::size_t b = text.find(from);
+        if (b != std::string::npos) text.replace(b, from.size(), to);
+    }
+    return text;
+}
+
+// A port's trace with one value planted in it, as a contracting, an x87 and a renderer-only
+// faulty build would give them, against the trace made here.
+TEST(PixelTraceTest, ComparesWithAPlantedFaultyTrace) {
+    const rmtest::ChildResult here = trace({"26", "0"});
+    ASSERT_EQ(here.status, 0);
+    const std::string file = testPath("port.trace");
+
+    // Contraction: the camera direction's y, one unit in the last place off.
+    writeFile(file, planted(here.out, "camera.direction.y", "be2799a6 -0.16367206",
+                            {{"# product rounded before adding: float yes, double yes",
+                              "# product rounded before adding: float no, double no"}}));
+    rmtest::ChildResult run = trace({"26", "0", "--against", file});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.err, "");
+    for (const char* expected :
+         {"first difference: camera.direction.y", "  here:  be2799a5 -0.16367204\n",
+          "  there: be2799a6 -0.16367206\n", "  distance: 1 unit in the last place of a float\n",
+          "  formed by: primaryDirection in src/render/camera.cpp\n",
+          "build lines that differ:\n  here:  # product rounded before adding: float yes, double "
+          "yes\n  there: # product rounded before adding: float no, double no\n",
+          "likely cause: contraction", "-ffp-contract=off"}) {
+        EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n" << run.out;
+    }
+    EXPECT_EQ(run.out.find("excess precision"), std::string::npos) << run.out;
+
+    // Excess precision with the rounding floor: a ground floor that is not one.
+    const std::string key = "primary.pass0.ground.sample2.floor.x";
+    ASSERT_NE(here.out.find("\n" + key + " "), std::string::npos);
+    writeFile(file, planted(here.out, key, "4006000000000000 2.75",
+                            {{"# each operation rounded to its width: float yes, double yes",
+                              "# each operation rounded to its width: float no, double no"},
+                             {"# product rounded before adding: float yes, double yes",
+                              "# product rounded before adding: float no, double no"},
+                             {"# FLT_EVAL_METHOD: 0", "# FLT_EVAL_METHOD: 2"},
+                             {"# floor: truncation", "# floor: rounding"},
+                             {"# floor: instruction", "# floor: rounding"}}));
+    run = trace({"26", "0", "--against", file});
+    EXPECT_EQ(run.status, 1);
+    for (const std::string& expected :
+         {"first difference: " + key, std::string("formed by: floorD in src/math/float_ops.h"),
+          std::string("likely cause: excess precision"), std::string("-mfpmath=sse"),
+          std::string("gives back v itself"),
+          std::string("whether it also contracts cannot be told")}) {
+        EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n" << run.out;
+    }
+
+    // Only the renderer's bytes differ: the trace does not follow the fault.
+    const int green = lastValue(here.out, "renderer.pixel.green");
+    std::string rendererOnly =
+        planted(here.out, "renderer.pixel.green", std::to_string(green + 1), {});
+    rendererOnly += std::string(rm::tools::kNotExplained) +
+                    " this trace does not explain this build's image at this pixel: its renderer "
+                    "(scalar path) writes blue 1, green 2, red 3, the plain evaluation ...\n";
+    writeFile(file, rendererOnly);
+    run = trace({"26", "0", "--against", file});
+    EXPECT_EQ(run.status, 1);
+    for (const std::string& expected :
+         {std::string("first difference: renderer.pixel.green"),
+          std::string("distance: 1 (integers)"),
+          std::string("formed by: renderRow in src/render/render_row.cpp"),
+          std::string("only the bytes that the renderer writes differ"),
+          "warning: " + file +
+              " does not explain its build's image at this pixel: its renderer (scalar path) "
+              "writes blue 1, green 2, red 3, the plain evaluation ...\n"}) {
+        EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n" << run.out;
+    }
+
+    // The same trace, and one with other build lines only: no difference.
+    writeFile(file, here.out);
+    run = trace({"26", "0", "--against", file});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("the traces agree at every value"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("build lines: the same"), std::string::npos) << run.out;
+    writeFile(file, planted(here.out, "column", "26", {{"# compiler: ", "# compiler: other "}}));
+    run = trace({"26", "0", "--against", file});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("build lines that differ:\n  here:  # compiler: "), std::string::npos);
+}
+
+TEST(PixelTraceTest, RefusesAFileThatIsNotATraceOfThePixel) {
+    const std::string file = testPath("other.trace");
+    writeFile(file, trace({"--no-noise-terms", "27", "0"}).out);
+    rmtest::ChildResult run = trace({"26", "0", "--against", file});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err,
+              "raymarch_trace: " + file + " traces column 27, row 0, not column 26, row 0\n");
+    writeFile(file, "column 26\nrow 0\nnot a line of a trace at all\n");
+    run = trace({"26", "0", "--against", file});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err,
+              "raymarch_trace: " + file + " is not a trace: line 3 is not a line of a trace\n");
+    run = trace({"26", "0", "--against", RAYMARCH_TEST_DIR});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "raymarch_trace: cannot read " RAYMARCH_TEST_DIR ": Is a directory\n");
+    run = trace({"26", "0", "--against", testPath("no-such.trace")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("No such file or directory"), std::string::npos);
 }
 
 TEST(PixelTraceTest, RejectsBadArgumentsWithUsageAndStatus2) {
-    const std::vector<std::string> cases[] = {
-        {},          {"5"},         {"5", "6", "7"}, {"x", "6"},     {"5", "6.0"},
-        {"-1", "6"}, {"1280", "0"}, {"0", "1024"},   {"99999", "0"}, {"", "0"}};
+    const std::vector<std::string> cases[] = {{},
+                                              {"5"},
+                                              {"5", "6", "7"},
+                                              {"x", "6"},
+                                              {"5", "6.0"},
+                                              {"-1", "6"},
+                                              {"1280", "0"},
+                                              {"0", "1024"},
+                                              {"99999", "0"},
+                                              {"", "0"},
+                                              {"5", "6", "--against"},
+                                              {"--verbose", "5", "6"}};
     for (const auto& arguments : cases) {
         SCOPED_TRACE(testing::PrintToString(arguments));
-        const rmtest::ChildResult run = rmtest::runCaptured(RAYMARCH_TRACE_EXECUTABLE, arguments);
+        const rmtest::ChildResult run = trace(arguments);
         EXPECT_TRUE(run.exited);
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.out, "");
-        EXPECT_EQ(run.err.rfind("usage: raymarch_trace X Y\n", 0), 0u) << run.err;
+        EXPECT_EQ(run.err.rfind("usage: raymarch_trace X Y", 0), 0u) << run.err;
     }
-    EXPECT_EQ(rmtest::runCaptured(RAYMARCH_TRACE_EXECUTABLE, {"0", "0"}).status, 0);
+    EXPECT_EQ(trace({"0", "0"}).status, 0);
+    EXPECT_EQ(trace({"--", "0", "0"}).status, 0);
+    const rmtest::ChildResult help = trace({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    EXPECT_EQ(help.out.rfind("usage: raymarch_trace X Y", 0), 0u) << help.out;
+}
+
+// Its output goes through the renderer's write loop: a full device is an error with status 5,
+// and a descriptor 1 left in non-blocking mode, with a reader that starts only once the pipe is
+// full, loses nothing.
+TEST(PixelTraceTest, WritesThroughTheRenderersLoop) {
+    const int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0);
+    const rmtest::ChildResult failed = trace({"26", "0"}, {.out = full});
+    close(full);
+    EXPECT_EQ(failed.status, 5);
+    EXPECT_EQ(failed.err,
+              "raymarch_trace: cannot write to standard output: No space left on device\n");
+
+    const std::string expected = trace({"608", "614"}).out;
+    ASSERT_GT(expected.size(), 1000000u);
+    int out[2];
+    int err[2];
+    ASSERT_TRUE(rmtest::makePipe(out, 4096));
+    ASSERT_TRUE(rmtest::makePipe(err));
+    ASSERT_EQ(fcntl(out[1], F_SETFL, fcntl(out[1], F_GETFL) | O_NONBLOCK), 0);
+    const auto deadline = Clock::now() + 60s;
+    const pid_t pid =
+        rmtest::startChild(RAYMARCH_TRACE_EXECUTABLE, {out[1], err[1], false}, {"608", "614"});
+    close(out[1]);
+    close(err[1]);
+    ASSERT_GT(pid, 0);
+    // Read nothing until the child sleeps on the full pipe, or has ended, or the time is up.
+    bool waited = false;
+    const auto waitDeadline = Clock::now() + 10s;
+    while (!waited && Clock::now() < waitDeadline) {
+        int queued = 0;
+        if (ioctl(out[0], FIONREAD, &queued) != 0) break;
+        const char state = rmtest::schedulerState(pid);
+        if (state == 'Z') break;
+        waited = queued > 0 && state == 'S';
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_TRUE(waited) << "the child never waited on the full pipe";
+    // Then read slowly for a while, so that it waits again and again.
+    std::string text;
+    char buffer[1000];
+    for (int i = 0; i < 200 && Clock::now() < deadline; ++i) {
+        const ssize_t n = read(out[0], buffer, sizeof buffer);
+        if (n <= 0) break;
+        text.append(buffer, static_cast<std::size_t>(n));
+        std::this_thread::sleep_for(1ms);
+    }
+    std::string progress;
+    EXPECT_TRUE(rmtest::readToEnd(out[0], text, deadline));
+    EXPECT_TRUE(rmtest::readToEnd(err[0], progress, deadline));
+    close(out[0]);
+    close(err[0]);
+    const rmtest::ChildEnd end = rmtest::waitChild(pid, deadline);
+    ASSERT_FALSE(end.timedOut);
+    EXPECT_TRUE(end.exited);
+    EXPECT_EQ(end.status, 0);
+    EXPECT_EQ(progress, "");
+    EXPECT_TRUE(text == expected) << firstDifference(expected, text);
 }
 
 }  // namespace

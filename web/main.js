@@ -1,15 +1,18 @@
 // The page: picks the module, runs it in a worker, draws each row as it arrives and reports
 // whether the whole image is the exact one.
 //
-// Query parameters: module=simd|baseline|PATH.wasm picks the module instead of the SIMD check;
-// flip=ROW changes one byte of that row on its way out of the module, to see a difference
-// reported; report=1 posts the result as JSON to /report when the run ends.
+// Query parameters: module=simd|baseline|PATH.wasm picks the module instead of the SIMD check
+// (a path on this server); flip=ROW changes one byte of that row on its way out of the module,
+// to see a difference reported; stall=SECONDS gives up on a module that writes nothing for that
+// long (60 s unless given); report=1 posts the result as JSON to /report when the run ends, with
+// the report token the server put in the page.
 import {browserName} from './browser_name.js';
 import {compareImage, kHeaderSize, kImageSize, kRowBytes, kRowCount, parseGoldenRows}
     from './image_check.js';
 import {hasWasmSimd} from './simd_support.js';
 
-const kModules = {simd: 'raymarch-simd.wasm', baseline: 'raymarch.wasm'};
+const kModules = new Map([['simd', 'raymarch-simd.wasm'], ['baseline', 'raymarch.wasm']]);
+const kStallSeconds = 60;
 const kProgress = 'Starting raymarching process\n' + '.'.repeat(kRowCount);
 
 const params = new URLSearchParams(location.search);
@@ -23,6 +26,11 @@ const run = {
     started: 0,
     timer: 0,
     finished: false,
+    worker: null,
+    stallSeconds: kStallSeconds,
+    lastProgress: 0,
+    watchdog: 0,
+    compiled: false,
     report: {},
 };
 
@@ -31,16 +39,30 @@ main();
 async function main() {
     const simdSupported = hasWasmSimd();
     const choice = params.get('module') || (simdSupported ? 'simd' : 'baseline');
-    const moduleUrl = kModules[choice] || choice;
+    const moduleUrl = kModules.get(choice) ?? choice;
     const flipText = params.get('flip');
     const flipRow = flipText === null ? null : Number(flipText);
+    const stallText = params.get('stall');
     const browser = await browserName();
 
     run.report = {browser, module: choice, simdSupported, flipRow};
     element('browser').textContent = browser;
+    if (!kModules.has(choice) && !isModulePath(choice)) {
+        element('module').textContent = choice;
+        return finishWithError('page', `unknown module "${choice}": simd, baseline or the path ` +
+                                       'of a .wasm file on this server');
+    }
     if (flipRow !== null && !(/^\d+$/.test(flipText) && flipRow < kRowCount)) {
         element('module').textContent = moduleLabel(choice, moduleUrl, simdSupported, null);
         return finishWithError('page', `flip=${flipText} is not a row from 0 to ${kRowCount - 1}`);
+    }
+    if (stallText !== null) {
+        if (!/^\d{1,4}$/.test(stallText) || Number(stallText) === 0) {
+            element('module').textContent = moduleLabel(choice, moduleUrl, simdSupported, flipRow);
+            return finishWithError('page', `stall=${stallText} is not a number of seconds from ` +
+                                           '1 to 9999');
+        }
+        run.stallSeconds = Number(stallText);
     }
     element('module').textContent = moduleLabel(choice, moduleUrl, simdSupported, flipRow);
 
@@ -49,6 +71,7 @@ async function main() {
                        .then(parseGoldenRows, () => null);
 
     const worker = new Worker('render_worker.js', {type: 'module'});
+    run.worker = worker;
     worker.onerror = (event) => {
         event.preventDefault();
         const cause = event.message || 'it could not be loaded';
@@ -56,7 +79,9 @@ async function main() {
     };
     worker.onmessage = ({data}) => {
         if (run.finished) return;
+        run.lastProgress = performance.now();
         if (data.type === 'compiled') {
+            run.compiled = true;
             setVerdict('running', 'Rendering…');
             run.started = performance.now();
             run.timer = setInterval(showTime, 100);
@@ -65,14 +90,34 @@ async function main() {
         } else if (data.type === 'stderr') {
             run.progress += new TextDecoder().decode(data.bytes);
         } else if (data.type === 'exit') {
-            worker.terminate();
             finish(data.status, data.milliseconds, golden);
+        } else if (data.type === 'overflow') {
+            finishOverflow(data.descriptor, data.limit, data.milliseconds);
         } else if (data.type === 'error') {
-            worker.terminate();
             finishWithError(data.kind, data.message);
         }
     };
+    run.lastProgress = performance.now();
+    run.watchdog = setInterval(checkProgress, 250);
     worker.postMessage({moduleUrl, flipRow});
+}
+
+// A relative path, or one on this server, to a .wasm file: never another site's module.
+function isModulePath(choice) {
+    try {
+        const url = new URL(choice, location.href);
+        return url.origin === location.origin && url.pathname.endsWith('.wasm');
+    } catch {
+        return false;
+    }
+}
+
+// A module that neither writes nor exits for run.stallSeconds is stopped.
+function checkProgress() {
+    if (run.finished || performance.now() - run.lastProgress < 1000 * run.stallSeconds) return;
+    const what = run.compiled ? 'the module wrote nothing and did not exit'
+                              : 'the module was not fetched and compiled';
+    finishWithError('stall', `${what} for ${run.stallSeconds} s; it was stopped`);
 }
 
 function moduleLabel(choice, moduleUrl, simdSupported, flipRow) {
@@ -85,12 +130,8 @@ function moduleLabel(choice, moduleUrl, simdSupported, flipRow) {
     return `${moduleUrl}${flipped}`;
 }
 
+// The worker stops a module at the first byte beyond an image, so the image's buffer holds them.
 function append(bytes) {
-    if (run.length + bytes.length > run.image.length) {
-        const larger = new Uint8Array(Math.max(2 * run.image.length, run.length + bytes.length));
-        larger.set(run.image.subarray(0, run.length));
-        run.image = larger;
-    }
     run.image.set(bytes, run.length);
     run.length += bytes.length;
     const rows = Math.floor(Math.max(0, run.length - kHeaderSize) / kRowBytes);
@@ -157,6 +198,21 @@ async function finish(status, milliseconds, golden) {
     sendReport();
 }
 
+// A module stopped for writing more than `limit` bytes to `descriptor`.
+function finishOverflow(descriptor, limit, milliseconds) {
+    const bytes = `more than ${limit.toLocaleString('en-US')} bytes`;
+    if (descriptor !== 1) {
+        return finishWithError('progress', `the module wrote ${bytes} to descriptor ${descriptor}`);
+    }
+    stopClock();
+    showTime(milliseconds / 1000);
+    Object.assign(run.report, {verdict: 'differs', differs: bytes, size: null,
+                               renderSeconds: Number((milliseconds / 1000).toFixed(3))});
+    setVerdict('differs', `Differs from the exact image: ${bytes}`);
+    element('detail').textContent = 'The module was stopped at the first byte beyond the image.';
+    sendReport();
+}
+
 function finishWithError(kind, message) {
     stopClock();
     Object.assign(run.report, {verdict: 'error', errorKind: kind, error: message});
@@ -164,9 +220,12 @@ function finishWithError(kind, message) {
     sendReport();
 }
 
+// Ends the run: the worker, with the module if it still runs, and the clocks.
 function stopClock() {
     run.finished = true;
+    run.worker?.terminate();
     clearInterval(run.timer);
+    clearInterval(run.watchdog);
 }
 
 function setVerdict(kind, text) {
@@ -183,10 +242,11 @@ function offerDownloads(image) {
 }
 
 function sendReport() {
-    if (params.get('report') !== '1') return;
+    const token = document.querySelector('meta[name="report-token"]')?.content;
+    if (params.get('report') !== '1' || !token) return;
     fetch('report', {
         method: 'POST',
-        headers: {'Content-Type': 'application/json'},
+        headers: {'Content-Type': 'application/json', 'X-Report-Token': token},
         body: JSON.stringify(run.report),
     }).catch(() => {});
 }

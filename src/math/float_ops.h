@@ -26,17 +26,29 @@ inline double floorByRounding(double v) {
     return __builtin_copysign(down, v);
 }
 
-// The floor. Where the processor has a rounding instruction the builtin is that instruction;
-// elsewhere compilers would call the C library's floor (or floorf, for a widened float).
-inline double floorD(double v) {
+// How floorD forms the floor on this target. Where the processor has a rounding instruction the
+// builtin is that instruction; elsewhere compilers would call the C library's floor (or floorf,
+// for a widened float), so one of the two floors above stands in. The pixel trace names the
+// method among its build lines.
+enum class FloorMethod { Instruction, Truncation, Rounding };
 #if defined(__SSE4_1__) || defined(__aarch64__) || defined(__wasm__) || defined(__powerpc64__) || \
     defined(__s390x__)
-    return __builtin_floor(v);
+inline constexpr FloorMethod kFloorMethod = FloorMethod::Instruction;
 #elif defined(__x86_64__)
-    return floorByTruncation(v);
+inline constexpr FloorMethod kFloorMethod = FloorMethod::Truncation;
 #else
-    return floorByRounding(v);
+inline constexpr FloorMethod kFloorMethod = FloorMethod::Rounding;
 #endif
+
+// The floor.
+inline double floorD(double v) {
+    if constexpr (kFloorMethod == FloorMethod::Instruction) {
+        return __builtin_floor(v);
+    } else if constexpr (kFloorMethod == FloorMethod::Truncation) {
+        return floorByTruncation(v);
+    } else {
+        return floorByRounding(v);
+    }
 }
 inline float absF(float v) { return __builtin_fabsf(v); }
 

@@ -3,9 +3,7 @@
 #include "math/float_ops.h"
 #include "noise/noise_objects.h"
 #include "reference/mat4_multiply.h"
-#include "reference/noise.h"
 #include "scene/far_limit.h"
-#include "scene/ground_terms.h"
 #include "scene/sculpture.h"
 
 namespace rm::reference {
@@ -44,21 +42,8 @@ float sculptureDistance(Vec3 p) {
 }
 
 float groundDistance(const PerlinNoise& table, Vec3 p) {
-    // The sample plane turned by a quarter turn: Z' feeds the noise's x, X' its y.
-    const float a = p.z - 15.0f;
-    const float turnedX = a * kGroundTurnCosine - p.x;
-    const float turnedZ = p.x * kGroundTurnCosine + a;
-    double n[3];
-    for (int k = 0; k < 3; ++k) {
-        const float s = kGroundNoiseScales[k];
-        n[k] = noise(table, double{turnedZ * s}, double{turnedX * s}, 0.0);
-    }
-    // Narrowing after every term is deliberate: one 64-bit sum of all three would differ in the
-    // last bits.
-    float h = static_cast<float>(double{p.y + 14.0f} + n[0] * kGroundNoiseAmplitudes[0]);
-    h = static_cast<float>(double{h} + n[1] * kGroundNoiseAmplitudes[1]);
-    h = static_cast<float>(double{h} + n[2] * kGroundNoiseAmplitudes[2]);
-    return h + 1.0f;
+    NoObserver none;
+    return groundDistance(none, table, p);
 }
 
 float SceneFields::sculpture(Vec3 p) const { return reference::sculptureDistance(p); }

@@ -15,14 +15,20 @@ struct PassChoice {
 };
 
 // The nearer admissible surface at p: the sculpture if below the far limit, then the ground if
-// strictly positive and nearer still; a tie goes to the sculpture.
+// strictly positive and nearer still; a tie goes to the sculpture. Fields whose ground takes an
+// observer give it the terms of the ground when the observer asks for the noise's terms.
 template <typename Observer, typename Fields>
 PassChoice chooseSurface(Observer& observer, const Fields& fields, Vec3 p) {
     PassChoice choice = {kFarLimit, Material::None};
     const float s = fields.sculpture(p);
     observer.value("sculpture", s);
     if (s < choice.distance) choice = {s, Material::Sculpture};
-    const float g = fields.ground(p);
+    float g;
+    if constexpr (requires { fields.ground(observer, p); }) {
+        g = observer.noiseTerms() ? fields.ground(observer, p) : fields.ground(p);
+    } else {
+        g = fields.ground(p);
+    }
     observer.value("ground", g);
     if (g > 0.0f && g < choice.distance) choice = {g, Material::Ground};
     observer.value("choice", static_cast<int>(choice.material));

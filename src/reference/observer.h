@@ -12,7 +12,10 @@ namespace rm::reference {
 //   leave()             closes the level opened last
 //   value(name, v)      one value (float, double or int) under the open levels
 //   value(name, i, v)   the same under "name<i>"
+//   noiseTerms()        whether to hear the terms inside the gradient noise (the ground's samples,
+//                       the sky's octaves) as well
 struct NoObserver {
+    bool noiseTerms() const { return false; }
     void enter(const char*, int = -1) {}
     void leave() {}
     template <typename T>

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,7 +27,8 @@ bool drain(int fd, std::string& into) {
 
 }  // namespace
 
-ChildResult runCaptured(const std::string& program, const std::vector<std::string>& arguments) {
+ChildResult runCaptured(const std::string& program, const std::vector<std::string>& arguments,
+                        const RunOptions& options) {
     ChildResult result;
     int outPipe[2];
     int errPipe[2];
@@ -37,8 +39,17 @@ ChildResult runCaptured(const std::string& program, const std::vector<std::strin
     argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
-        dup2(outPipe[1], 1);
+        dup2(options.out >= 0 ? options.out : outPipe[1], 1);
         dup2(errPipe[1], 2);
+        if (options.addressSpace > 0) {
+            const rlimit limit = {options.addressSpace, options.addressSpace};
+            setrlimit(RLIMIT_AS, &limit);
+        }
+        if (options.fileSize > 0) {
+            const rlimit limit = {options.fileSize, options.fileSize};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            signal(SIGXFSZ, SIG_IGN);
+        }
         close(outPipe[0]);
         close(outPipe[1]);
         close(errPipe[0]);
@@ -74,7 +85,12 @@ ChildResult runCaptured(const std::string& program, const std::vector<std::strin
     return result;
 }
 
-pid_t startChild(const std::string& program, const ChildSetup& setup) {
+pid_t startChild(const std::string& program, const ChildSetup& setup,
+                 const std::vector<std::string>& arguments) {
+    std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid != 0) return pid;
     // Only async-signal-safe calls between fork and exec.
@@ -94,9 +110,8 @@ pid_t startChild(const std::string& program, const ChildSetup& setup) {
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
-    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
     char* envp[] = {nullptr};
-    execve(program.c_str(), argv, envp);
+    execve(program.c_str(), argv.data(), envp);
     _exit(127);
 }
 

@@ -16,9 +16,20 @@ struct ChildResult {
     int status = -1;      // exit status, or the signal number when !exited
 };
 
+// Changes to a captured child: a descriptor of the parent to be its descriptor 1 instead of the
+// capturing pipe (-1: captured), and limits to its address space (RLIMIT_AS) and to the size of
+// the files it writes (RLIMIT_FSIZE, with SIGXFSZ ignored, so that a write past it fails with
+// EFBIG), in bytes; 0 for none.
+struct RunOptions {
+    int out = -1;
+    unsigned long long addressSpace = 0;
+    unsigned long long fileSize = 0;
+};
+
 // Runs the program with the arguments (none by default) and an empty environment, capturing
 // descriptors 1 and 2.
-ChildResult runCaptured(const std::string& program, const std::vector<std::string>& arguments = {});
+ChildResult runCaptured(const std::string& program, const std::vector<std::string>& arguments = {},
+                        const RunOptions& options = {});
 
 // How to start a child: which of the parent's descriptors become its descriptors 1 and 2 (-1
 // leaves that descriptor closed in the child) and whether it starts with SIGPIPE ignored rather
@@ -29,9 +40,10 @@ struct ChildSetup {
     bool ignoreSigpipe = false;
 };
 
-// Starts the program with no arguments and an empty environment; returns its process id, or -1.
-// Descriptors that the parent opened with O_CLOEXEC do not reach the child.
-pid_t startChild(const std::string& program, const ChildSetup& setup);
+// Starts the program with the arguments (none by default) and an empty environment; returns its
+// process id, or -1. Descriptors that the parent opened with O_CLOEXEC do not reach the child.
+pid_t startChild(const std::string& program, const ChildSetup& setup,
+                 const std::vector<std::string>& arguments = {});
 
 // How a waited-for child ended.
 struct ChildEnd {

@@ -18,21 +18,53 @@ bool rowIsExact(const std::uint8_t* row, int y) {
 
 }  // namespace
 
-std::vector<int> differingRows(const std::uint8_t* pixels) {
+std::vector<std::string> rowHashes(const std::uint8_t* pixels, int rows) {
+    std::vector<std::string> hashes;
+    for (int y = 0; y < rows; ++y)
+        hashes.push_back(sha256Hex(pixels + static_cast<std::size_t>(y) * kRowBytes, kRowBytes));
+    return hashes;
+}
+
+std::vector<int> differingRows(const std::vector<std::string>& hashes) {
     std::vector<int> rows;
-    for (int y = 0; y < kImageHeight; ++y)
-        if (!rowIsExact(pixels + static_cast<std::size_t>(y) * kRowBytes, y)) rows.push_back(y);
+    for (int y = 0; y < static_cast<int>(hashes.size()); ++y)
+        if (hashes[y] != kExactRowHashes[y]) rows.push_back(y);
     return rows;
 }
 
+Rearrangement findRearrangement(const std::uint8_t* pixels,
+                                const std::vector<std::string>& hashes) {
+    const int rows = static_cast<int>(hashes.size());
+    bool reversed = rows == kImageHeight;
+    bool swapped = true;
+    bool both = rows == kImageHeight;
+    std::uint8_t row[kRowBytes];
+    for (int y = 0; y < rows && (reversed || swapped || both); ++y) {
+        if (reversed && hashes[y] != kExactRowHashes[kImageHeight - 1 - y]) reversed = false;
+        if (!swapped && !both) continue;
+        const std::uint8_t* source = pixels + static_cast<std::size_t>(y) * kRowBytes;
+        for (std::size_t i = 0; i < kRowBytes; i += 3) {
+            row[i] = source[i + 2];
+            row[i + 1] = source[i + 1];
+            row[i + 2] = source[i];
+        }
+        const std::string hash = sha256Hex(row, kRowBytes);
+        if (swapped && hash != kExactRowHashes[y]) swapped = false;
+        if (both && hash != kExactRowHashes[kImageHeight - 1 - y]) both = false;
+    }
+    if (reversed) return Rearrangement::RowsReversed;
+    if (swapped) return Rearrangement::RedBlueSwapped;
+    if (both) return Rearrangement::Both;
+    return Rearrangement::None;
+}
+
 int renderRowsChecked(const std::vector<int>& rows, std::uint8_t* frame) {
-    int firstWrong = -1;
     for (const int y : rows) {
         std::uint8_t* row = frame + static_cast<std::size_t>(y) * kRowBytes;
         renderRow(y, row);
-        if (firstWrong < 0 && !rowIsExact(row, y)) firstWrong = y;
+        if (!rowIsExact(row, y)) return y;
     }
-    return firstWrong;
+    return -1;
 }
 
 bool referenceRowIsExact(int y) {

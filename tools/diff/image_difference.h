@@ -1,15 +1,32 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace rm::tools {
 
-// The rows of an image (kTgaPixelBytes, bottom row first) whose SHA-256 is not the exact image's.
-std::vector<int> differingRows(const std::uint8_t* pixels);
+// The SHA-256 of each of the first `rows` rows of an image (bottom row first).
+std::vector<std::string> rowHashes(const std::uint8_t* pixels, int rows);
 
-// Renders the rows through the core library, as the renderer does, into their places in frame;
-// returns the first of them that is not exact on this machine, or -1.
+// The rows whose hash is not the exact image's.
+std::vector<int> differingRows(const std::vector<std::string>& hashes);
+
+// How an image can be the exact one with its bytes in another order.
+enum class Rearrangement {
+    None,
+    RowsReversed,    // the top row first, although the header says the bottom row
+    RedBlueSwapped,  // red, green, blue in each pixel, where a TGA holds blue, green, red
+    Both,
+};
+
+// Whether every one of the image's rows, under one rearrangement, is the exact row: rows
+// reversed only for a whole image. None when no rearrangement makes all of them exact.
+Rearrangement findRearrangement(const std::uint8_t* pixels, const std::vector<std::string>& hashes);
+
+// Renders the rows through the core library, as the renderer does, into their places in frame,
+// one after the other, and stops at the first that is not exact on this machine: returns that
+// row, or -1 when all are exact.
 int renderRowsChecked(const std::vector<int>& rows, std::uint8_t* frame);
 
 // Whether the plain evaluation of every pixel of row y gives the exact row on this machine.

@@ -3,16 +3,15 @@
 // render exactly cannot vouch for anything), compared pixel by pixel. Writes a difference mask
 // and ends with the command that traces the first differing pixel.
 //
-//   raymarch_diff IMAGE [--mask MASK]
+//   raymarch_diff [--mask MASK | --no-mask] [--] IMAGE
 //
-// Status: 0 the image is exact, 1 it differs, 2 bad arguments or input, 3 this machine does not
-// render exactly.
-#include <cstdio>
+// Status: see kUsage.
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "common/exact_rows.h"
+#include "common/output.h"
 #include "common/sha256.h"
 #include "diff/image_difference.h"
 #include "diff/tga_file.h"
@@ -23,9 +22,26 @@ namespace {
 using namespace rm::tools;
 
 constexpr const char* kUsage =
-    "usage: raymarch_diff IMAGE [--mask MASK]\n"
-    "  compares IMAGE, a 1280 x 1024 24-bit TGA, with the exact image, and writes a difference\n"
-    "  mask to MASK (default: IMAGE's name with -mask.tga for .tga)\n";
+    "usage: raymarch_diff IMAGE [--mask MASK | --no-mask]\n"
+    "  compares IMAGE, a 1280 x 1024 24-bit TGA (or the first rows of one), with the exact image,\n"
+    "  and writes a difference mask\n"
+    "  --mask MASK   the mask's name (default: IMAGE's name with -mask.tga for .tga); it is\n"
+    "                written to a new file renamed into place, never over IMAGE\n"
+    "  --no-mask     write no mask\n"
+    "  --            the argument after it is IMAGE, even if it starts with -\n"
+    "  --help        this text\n"
+    "status: 0 the image is exact\n"
+    "        1 it differs (a mask that cannot be written does not change this)\n"
+    "        2 bad arguments, or IMAGE is not the renderer's kind of TGA file\n"
+    "        3 this machine does not render exactly, so it cannot vouch for IMAGE\n"
+    "        4 IMAGE is incomplete, and every whole row it has is exact\n"
+    "        5 standard output cannot be written\n";
+
+constexpr int kStatusExact = 0;
+constexpr int kStatusDiffers = 1;
+constexpr int kStatusBad = 2;
+constexpr int kStatusMachine = 3;
+constexpr int kStatusIncomplete = 4;
 
 const char* const kChannelNames[] = {"blue", "green", "red"};
 const char* const kLevelNames[rm::kSimdLevelCount] = {"scalar", "AVX2", "AVX-512", "Advanced SIMD",
@@ -42,104 +58,193 @@ std::string defaultMaskPath(const std::string& image) {
 std::string traceCommand(const char* argv0) {
     const char* slash = std::strrchr(argv0, '/');
     if (!slash) return "raymarch_trace";
-    return std::string(argv0, static_cast<std::size_t>(slash - argv0 + 1)) + "raymarch_trace";
+    return printable(std::string(argv0, static_cast<std::size_t>(slash - argv0 + 1))) +
+           "raymarch_trace";
 }
 
-int fail(const std::string& message) {
-    std::fprintf(stderr, "raymarch_diff: %s\n", message.c_str());
-    return 2;
+void message(const std::string& text) {
+    Output err(2);
+    err << "raymarch_diff: " << text << "\n";
+    err.flush();
 }
 
-void printPixel(const char* label, const std::uint8_t* pixels, int x, int y) {
-    const std::uint8_t* p = pixels + static_cast<std::size_t>(y) * 3 * kTgaWidth + 3 * x;
-    std::printf("  %-12s blue %3d  green %3d  red %3d\n", label, p[0], p[1], p[2]);
+int usage() {
+    Output err(2);
+    err << kUsage;
+    err.flush();
+    return kStatusBad;
 }
+
+std::string pixelLine(const char* label, const std::uint8_t* pixels, int x, int y) {
+    const std::uint8_t* p = pixels + static_cast<std::size_t>(y) * kTgaRowBytes + 3 * x;
+    char line[96];
+    std::snprintf(line, sizeof line, "  %-12s blue %3d  green %3d  red %3d\n", label, p[0], p[1],
+                  p[2]);
+    return line;
+}
+
+// What the image holds, when it is not whole.
+std::string extent(const TgaImage& image) {
+    std::string text = std::to_string(image.rows) + " of the 1024 rows";
+    if (image.cutRowBytes > 0) {
+        text += " and " + std::to_string(image.cutRowBytes) + " of the 3840 bytes of row " +
+                std::to_string(image.rows) + ", which is not looked at";
+    }
+    return text;
+}
+
+// Ends the report: the status, or kStatusOutputFailed when standard output could not take it.
+int finish(Output& out, int status) { return finishOutput(out, "raymarch_diff", status); }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string imagePath;
     std::string maskPath;
+    bool haveImage = false;
+    bool haveMask = false;
+    bool noMask = false;
+    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--mask") && i + 1 < argc && maskPath.empty()) {
+        const std::string argument = argv[i];
+        if (!optionsEnded && argument == "--help") {
+            Output out(1);
+            out << kUsage;
+            return finish(out, 0);
+        }
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && argument == "--mask" && i + 1 < argc && !haveMask && !noMask) {
             maskPath = argv[++i];
-        } else if (argv[i][0] != '-' && imagePath.empty()) {
-            imagePath = argv[i];
+            haveMask = true;
+        } else if (!optionsEnded && argument == "--no-mask" && !haveMask) {
+            noMask = true;
+        } else if ((optionsEnded || argument.empty() || argument[0] != '-') && !haveImage) {
+            imagePath = argument;
+            haveImage = true;
         } else {
-            std::fputs(kUsage, stderr);
-            return 2;
+            return usage();
         }
     }
-    if (imagePath.empty()) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    if (maskPath.empty()) maskPath = defaultMaskPath(imagePath);
+    if (!haveImage || imagePath.empty() || (haveMask && maskPath.empty())) return usage();
+    if (!haveMask) maskPath = defaultMaskPath(imagePath);
+    const std::string imageName = printable(imagePath);
 
     TgaImage image;
     std::string error;
-    if (!readTgaImage(imagePath, image, error)) return fail(error);
+    if (!readTgaImage(imagePath, image, error)) {
+        message(error);
+        return kStatusBad;
+    }
 
-    const std::vector<int> rows = differingRows(image.pixels.data());
+    Output out(1);
+    const std::vector<std::string> hashes = rowHashes(image.pixels.data(), image.rows);
+    const std::vector<int> rows = differingRows(hashes);
     if (rows.empty()) {
+        if (!image.complete()) {
+            out << imageName << " is incomplete: it has " << extent(image) << ", and all "
+                << image.rows << " whole rows it has are exact; the rows after them are missing\n";
+            return finish(out, kStatusIncomplete);
+        }
         std::vector<std::uint8_t> file = image.header;
         file.insert(file.end(), image.pixels.begin(), image.pixels.end());
         if (image.trailing == 0 && sha256Hex(file.data(), file.size()) == kExactFileHash) {
-            std::printf("%s is the exact image\n", imagePath.c_str());
-            return 0;
+            out << imageName << " is the exact image\n";
+            return finish(out, kStatusExact);
         }
-        std::printf(
-            "%s has the exact pixels, but its file differs: %zu header bytes, %zu bytes "
-            "after the pixels\n",
-            imagePath.c_str(), image.header.size(), image.trailing);
-        return 1;
+        out << imageName << " has the exact pixels, but its file differs: " << image.header.size()
+            << " header bytes, " << image.trailing << " bytes after the pixels\n";
+        return finish(out, kStatusDiffers);
     }
-    std::printf("%s: %zu of 1024 rows differ from the exact image\n", imagePath.c_str(),
-                rows.size());
+    if (image.complete()) {
+        out << imageName << ": " << rows.size() << " of 1024 rows differ from the exact image\n";
+    } else {
+        out << imageName << " is incomplete: it has " << extent(image) << "; " << rows.size()
+            << " of those " << image.rows << " rows differ from the exact image\n";
+    }
 
-    // This machine's own rows, first through the fast path the renderer takes, then the first
-    // differing row through the plain evaluation that the traces come from.
+    // The exact image with its bytes in another order: the renderer was right, a tool after it
+    // turned the rows over or swapped the channels.
+    switch (findRearrangement(image.pixels.data(), hashes)) {
+        case Rearrangement::RowsReversed:
+            out << imageName
+                << " is the exact image with its rows in reverse order: its first row is the "
+                   "picture's top row, although its header says the bottom row comes first. A "
+                   "tool that ignores the header's row order turned it over (ImageMagick 6 does); "
+                   "the renderer wrote the right bytes\n"
+                   "fix: reverse the order of its rows, or check the renderer's own file before "
+                   "any tool touches it (ImageMagick 6 reads a TGA top row first: give it -flip "
+                   "when it reads the renderer's file)\n";
+            return finish(out, kStatusDiffers);
+        case Rearrangement::RedBlueSwapped:
+            out << imageName
+                << (image.complete() ? " is the exact image" : "'s rows are the exact rows")
+                << " with red and blue swapped: each pixel holds red, green, blue, where a TGA "
+                   "holds blue, green, red. A tool that wrote the channels in the other order made "
+                   "it; the renderer wrote the right bytes\n"
+                   "fix: swap the first and third byte of every pixel back, or check the "
+                   "renderer's own file before any tool touches it\n";
+            return finish(out, kStatusDiffers);
+        case Rearrangement::Both:
+            out << imageName
+                << " is the exact image with its rows in reverse order and red and blue swapped: "
+                   "a tool that ignores the header's row order and writes the channels in the "
+                   "other order made it; the renderer wrote the right bytes\n"
+                   "fix: reverse the order of its rows and swap the first and third byte of every "
+                   "pixel, or check the renderer's own file before any tool touches it\n";
+            return finish(out, kStatusDiffers);
+        case Rearrangement::None:
+            break;
+    }
+    out.flush();
+
+    // This machine's own rows, first through the fast path the renderer takes, stopping at the
+    // first that is not exact; then the first differing row through the plain evaluation that
+    // the traces come from.
     const rm::SimdLevel level = rm::bestSimdLevel();
     rm::buildScene(level);
     const char* levelName = kLevelNames[static_cast<int>(level)];
     std::vector<std::uint8_t> exact(kTgaPixelBytes);
     const int wrongRow = renderRowsChecked(rows, exact.data());
-    const bool referenceExact = referenceRowIsExact(rows[0]);
-    if (wrongRow < 0) {
-        std::printf("this machine: the renderer's path (%s) gives all %zu rows exactly\n",
-                    levelName, rows.size());
-    } else {
-        std::printf("this machine: the renderer's path (%s) does NOT give the exact row %d\n",
-                    levelName, wrongRow);
-    }
-    std::printf("this machine: the plain evaluation (the trace's) %s row %d\n",
-                referenceExact ? "gives the exact" : "does NOT give the exact", rows[0]);
     if (wrongRow >= 0) {
-        std::printf(
-            "this machine does not render exactly, so it cannot vouch for %s: run the "
-            "finder where the tests pass\n",
-            imagePath.c_str());
-        return 3;
+        out << "this machine: the renderer's path (" << levelName
+            << ") does NOT give the exact row " << wrongRow << "\n";
+        out << "this machine does not render exactly, so it cannot vouch for " << imageName
+            << ": run the finder where the tests pass\n";
+        return finish(out, kStatusMachine);
     }
-    if (!referenceExact) {
-        std::printf("warning: traces taken on this machine are not the exact traces\n");
-    }
+    out << "this machine: the renderer's path (" << levelName << ") gives all " << rows.size()
+        << " rows exactly\n";
+    out.flush();
+    const bool referenceExact = referenceRowIsExact(rows[0]);
+    out << "this machine: the plain evaluation (the trace's) "
+        << (referenceExact ? "gives the exact" : "does NOT give the exact") << " row " << rows[0]
+        << "\n";
+    if (!referenceExact) out << "warning: traces taken on this machine are not the exact traces\n";
 
     const DifferenceSummary s = compareRows(image.pixels.data(), exact.data(), rows);
-    std::printf(
-        "first differing pixel: column %d, row %d (row 0 at the bottom); in the picture "
-        "x %d, y %d (from the top-left)\n",
-        s.firstColumn, s.firstRow, s.firstColumn, kTgaHeight - 1 - s.firstRow);
-    printPixel("exact:", exact.data(), s.firstColumn, s.firstRow);
-    printPixel("this image:", image.pixels.data(), s.firstColumn, s.firstRow);
-    std::printf("differing pixels: %ld in %d rows\n", s.pixels, s.rows);
-    std::printf("largest channel difference: %d (%s of column %d, row %d)\n", s.largest,
-                kChannelNames[s.largestChannel], s.largestColumn, s.largestRow);
+    out << "first differing pixel: column " << s.firstColumn << ", row " << s.firstRow
+        << " (row 0 at the bottom); in the picture x " << s.firstColumn << ", y "
+        << kTgaHeight - 1 - s.firstRow << " (from the top-left)\n";
+    out << pixelLine("exact:", exact.data(), s.firstColumn, s.firstRow);
+    out << pixelLine("this image:", image.pixels.data(), s.firstColumn, s.firstRow);
+    out << "differing pixels: " << s.pixels << " in " << s.rows << " rows\n";
+    out << "largest channel difference: " << s.largest << " (" << kChannelNames[s.largestChannel]
+        << " of column " << s.largestColumn << ", row " << s.largestRow << ")\n";
 
-    const std::vector<std::uint8_t> mask = differenceMask(image.pixels.data(), exact.data(), rows);
-    if (!writeTgaImage(maskPath, mask.data(), error)) return fail(error);
-    std::printf("difference mask (differing pixels red): %s\n", maskPath.c_str());
-    std::printf("trace the first differing pixel, here and on the port, and diff the traces:\n");
-    std::printf("%s %d %d\n", traceCommand(argv[0]).c_str(), s.firstColumn, s.firstRow);
-    return 1;
+    if (!noMask) {
+        const std::vector<std::uint8_t> mask =
+            differenceMask(image.pixels.data(), exact.data(), rows);
+        if (writeTgaImage(maskPath, mask.data(), image.device, image.inode, error)) {
+            out << "difference mask (differing pixels red"
+                << (image.complete() ? "" : ", missing rows black") << "): " << printable(maskPath)
+                << "\n";
+        } else {
+            out << "difference mask: none (" << error << ")\n";
+            message("no difference mask: " + error);
+        }
+    }
+    out << "trace the first differing pixel, here and on the port, and compare the traces:\n";
+    out << traceCommand(argv[0]) << " " << s.firstColumn << " " << s.firstRow << "\n";
+    return finish(out, kStatusDiffers);
 }

@@ -1,88 +1,222 @@
 #include "diff/tga_file.h"
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "app/host.h"
 #include "app/tga_header.h"
+#include "common/input_file.h"
+#include "common/output.h"
+
+#if defined(_WIN32)
+#include <io.h>
+#include <windows.h>
+#endif
 
 namespace rm::tools {
 namespace {
 
 int littleEndian16(const std::uint8_t* b) { return b[0] | (b[1] << 8); }
 
-bool readAll(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    std::uint8_t buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    const bool failed = std::ferror(file);
-    std::fclose(file);
-    if (failed) error = "cannot read " + path;
-    return !failed;
-}
+const char kExpected[] = "; expected an uncompressed 24-bit TGA of 1280 x 1024 pixels";
 
 }  // namespace
 
 bool readTgaImage(const std::string& path, TgaImage& image, std::string& error) {
-    std::vector<std::uint8_t> bytes;
-    if (!readAll(path, bytes, error)) return false;
-    const std::string expected = "; expected an uncompressed 24-bit TGA of 1280 x 1024 pixels";
-    if (bytes.size() < kTgaHeaderSize) {
-        error = path + " is not a TGA file: " + std::to_string(bytes.size()) +
-                " bytes, fewer than a TGA header" + expected;
+    const std::string name = printable(path);
+    InputFile file;
+    if (!file.open(path, error)) return false;
+    image.device = file.device();
+    image.inode = file.inode();
+
+    std::uint8_t h[kTgaHeaderSize];
+    std::size_t got = 0;
+    if (!file.read(h, kTgaHeaderSize, got, error)) return false;
+    if (got < kTgaHeaderSize) {
+        error = name + " is not a TGA file: " + std::to_string(got) +
+                " bytes, fewer than a TGA header" + kExpected;
         return false;
     }
-    const std::uint8_t* h = bytes.data();
     const int width = littleEndian16(h + 12);
     const int height = littleEndian16(h + 14);
     if (h[1] != 0 || h[2] != 2) {
-        error = path + " is not an uncompressed true-colour TGA (image type " +
-                std::to_string(h[2]) + ", colour map type " + std::to_string(h[1]) + ")" + expected;
+        error = name + " is not an uncompressed true-colour TGA (image type " +
+                std::to_string(h[2]) + ", colour map type " + std::to_string(h[1]) + ")" +
+                kExpected;
         return false;
     }
     if (width != kTgaWidth || height != kTgaHeight || h[16] != 24) {
-        error = path + " is a TGA of " + std::to_string(width) + " x " + std::to_string(height) +
-                " pixels at " + std::to_string(h[16]) + " bits per pixel" + expected;
+        error = name + " is a TGA of " + std::to_string(width) + " x " + std::to_string(height) +
+                " pixels at " + std::to_string(h[16]) + " bits per pixel" + kExpected;
         return false;
     }
     if (h[17] & 0x30) {
-        error = path + " stores its rows from the top or right to left" + expected +
+        error = name + " stores its rows from the top or right to left" + kExpected +
                 ", bottom row first";
         return false;
     }
     const std::size_t start = kTgaHeaderSize + h[0];
-    const std::size_t present = bytes.size() > start ? bytes.size() - start : 0;
-    if (present < kTgaPixelBytes) {
-        error = path + " is truncated: " + std::to_string(present) + " of the " +
-                std::to_string(kTgaPixelBytes) + " bytes of pixels";
+    const long long size = file.regularSize();
+    if (size >= 0 &&
+        static_cast<unsigned long long>(size) > start + kTgaPixelBytes + kTgaTrailerLimit) {
+        error = name + " is not an image of the renderer: " + std::to_string(size) +
+                " bytes, more than its " + std::to_string(start + kTgaPixelBytes) + " bytes and " +
+                std::to_string(kTgaTrailerLimit) + " bytes after them";
         return false;
     }
-    image.header.assign(bytes.begin(), bytes.begin() + static_cast<long>(start));
-    image.pixels.assign(bytes.begin() + static_cast<long>(start),
-                        bytes.begin() + static_cast<long>(start + kTgaPixelBytes));
-    image.trailing = present - kTgaPixelBytes;
+
+    image.header.assign(h, h + kTgaHeaderSize);
+    image.header.resize(start);
+    if (!file.read(image.header.data() + kTgaHeaderSize, h[0], got, error)) return false;
+    const std::size_t idBytes = got;
+    image.pixels.assign(kTgaPixelBytes, 0);
+    got = 0;
+    if (idBytes == h[0] && !file.read(image.pixels.data(), kTgaPixelBytes, got, error))
+        return false;
+    if (got < kTgaRowBytes) {
+        error = name + " is truncated: " + std::to_string(got) + " of the " +
+                std::to_string(kTgaPixelBytes) + " bytes of pixels, not one whole row";
+        return false;
+    }
+    image.rows = static_cast<int>(got / kTgaRowBytes);
+    image.cutRowBytes = got % kTgaRowBytes;
+    // What is cut off a row is not looked at.
+    std::fill(image.pixels.begin() + static_cast<long>(got - image.cutRowBytes), image.pixels.end(),
+              0);
+    if (!image.complete()) return true;
+
+    // Count the bytes after the pixels, up to the limit.
+    std::uint8_t trailer[4096];
+    image.trailing = 0;
+    do {
+        if (!file.read(trailer, sizeof trailer, got, error)) return false;
+        image.trailing += got;
+    } while (got == sizeof trailer && image.trailing <= kTgaTrailerLimit);
+    if (image.trailing > kTgaTrailerLimit) {
+        error = name + " is not an image of the renderer: more than " +
+                std::to_string(kTgaTrailerLimit) + " bytes after its pixels";
+        return false;
+    }
     return true;
 }
 
-bool writeTgaImage(const std::string& path, const std::uint8_t* pixels, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
+namespace {
+
+// Whether the path names the file of that device and inode (following links), and whether the
+// path itself is a symbolic link.
+bool namesFile(const std::string& path, unsigned long long device, unsigned long long inode,
+               bool& symbolic) {
+#if defined(_WIN32)
+    const HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    symbolic = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    return known && info.dwVolumeSerialNumber == device &&
+           ((static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow) ==
+               inode;
+#else
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || static_cast<unsigned long long>(st.st_dev) != device ||
+        static_cast<unsigned long long>(st.st_ino) != inode) {
+        return false;
+    }
+    struct stat link;
+    symbolic = lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+    return true;
+#endif
+}
+
+// A new file of the name's folder, created afresh (never an existing file or link), readable and
+// writable as the process's file mode mask allows; its descriptor, or -1 with errno set.
+int createNewFile(std::string& name) {
+#if defined(_WIN32)
+    static unsigned counter = 0;
+    const std::string stem = name + "." + std::to_string(GetCurrentProcessId()) + ".";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = stem + std::to_string(counter++);
+        const int fd =
+            _open(name.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+#else
+    name += ".XXXXXX";
+    const int fd = mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return -1;
+    const mode_t mask = umask(0);
+    umask(mask);
+    if (fchmod(fd, 0666 & ~mask) != 0) {
+        const int error = errno;
+        close(fd);
+        unlink(name.c_str());
+        errno = error;
+        return -1;
+    }
+    return fd;
+#endif
+}
+
+// Puts the file in place of the name, replacing what is there (a link itself, never its target);
+// the error number, or 0.
+int replaceWith(const std::string& from, const std::string& to) {
+#if defined(_WIN32)
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return 0;
+    return GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+#else
+    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+#endif
+}
+
+}  // namespace
+
+bool writeTgaImage(const std::string& path, const std::uint8_t* pixels, unsigned long long device,
+                   unsigned long long inode, std::string& error) {
+    const std::string name = printable(path);
+    bool symbolic = false;
+    if (namesFile(path, device, inode, symbolic)) {
+        error = "not writing " + name + ": it " +
+                (symbolic ? "is a symbolic link to the image being checked"
+                          : "is the image being checked");
+        return false;
+    }
+    // The new file beside the mask's name, renamed to it once complete.
+#if defined(_WIN32)
+    const std::size_t slash = path.find_last_of("/\\");
+#else
+    const std::size_t slash = path.rfind('/');
+#endif
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string temporary = folder + "." + base;
+    const int fd = createNewFile(temporary);
+    if (fd < 0) {
+        error = "cannot write " + name + ": " + std::strerror(errno);
         return false;
     }
     const TgaHeader header = makeTgaHeader();
-    bool ok = std::fwrite(header.bytes, 1, kTgaHeaderSize, file) == kTgaHeaderSize &&
-              std::fwrite(pixels, 1, kTgaPixelBytes, file) == kTgaPixelBytes;
-    const int writeErrno = errno;
-    ok = std::fclose(file) == 0 && ok;
-    if (!ok) error = "cannot write " + path + ": " + std::strerror(writeErrno);
-    return ok;
+    int failure = hostWrite(fd, header.bytes, kTgaHeaderSize);
+    if (failure == 0) {
+        failure = hostWrite(fd, pixels, static_cast<std::int32_t>(kTgaPixelBytes));
+    }
+    if (close(fd) != 0 && failure == 0) failure = errno;
+    if (failure == 0) failure = replaceWith(temporary, path);
+    if (failure != 0) {
+        unlink(temporary.c_str());
+        error = "cannot write " + name + ": " + std::strerror(failure);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace rm::tools

@@ -1,10 +1,15 @@
 #include "trace/trace_log.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 
 #include "math/float_bits.h"
 #include "reference/trace.h"
+#include "render/camera.h"
+#include "render/render_row.h"
+#include "simd/simd_level.h"
+#include "trace/build_lines.h"
 
 namespace rm::tools {
 namespace {
@@ -28,7 +33,14 @@ void appendLine(std::string& text, const std::string& key, const char* name, con
     text += '\n';
 }
 
+std::string bytesText(const PixelBytes& p) {
+    return "blue " + std::to_string(p.blue) + ", green " + std::to_string(p.green) + ", red " +
+           std::to_string(p.red);
+}
+
 }  // namespace
+
+const char kNotExplained[] = "# NOT EXPLAINED:";
 
 void TraceLog::enter(const char* name, int index) {
     levels.push_back(key.size());
@@ -56,11 +68,32 @@ void TraceLog::value(const char* name, double v) {
 
 void TraceLog::value(const char* name, int v) { appendLine(text, key, name, " ", v); }
 
-std::string tracePixel(int x, int y) {
+std::string tracePixel(int x, int y, const TraceOptions& options) {
     TraceLog log;
+    log.withNoiseTerms = options.noiseTerms;
+    log.text = buildLines();
     log.value("column", x);
     log.value("row", y);
-    reference::shadePixel(log, x, y);
+    const PixelBytes plain = reference::shadePixel(log, x, y);
+
+    // The renderer's own bytes: the whole row through the core library, as raymarch renders it.
+    static std::uint8_t row[kRowBytes];
+    renderRow(y, row);
+    const PixelBytes rendered = {row[3 * x], row[3 * x + 1], row[3 * x + 2]};
+    const char* path = simdLevelName(simdLevel());
+    log.text += "# renderer path: ";
+    log.text += path;
+    log.text += '\n';
+    log.value("renderer.pixel.blue", int{rendered.blue});
+    log.value("renderer.pixel.green", int{rendered.green});
+    log.value("renderer.pixel.red", int{rendered.red});
+    if (rendered.blue != plain.blue || rendered.green != plain.green || rendered.red != plain.red) {
+        log.text += kNotExplained;
+        log.text += " this trace does not explain this build's image at this pixel: its renderer (";
+        log.text += path;
+        log.text += " path) writes " + bytesText(rendered) +
+                    ", the plain evaluation traced above gives " + bytesText(plain) + "\n";
+    }
     return log.text;
 }
 

@@ -9,12 +9,15 @@ namespace rm::tools {
 // An observer of the plain evaluation that writes one line per value, in the order the values
 // are formed: the key (the open levels and the value's name, joined by dots), then for a float
 // its 8 and for a double its 16 hex digits followed by the shortest decimal that reads back to
-// it, and for an integer its decimal value.
+// it, and for an integer its decimal value. With noiseTerms it also hears the terms inside the
+// gradient noise: the ground's samples and the sky's octaves.
 struct TraceLog {
     std::string text;
     std::string key;
     std::vector<std::size_t> levels;
+    bool withNoiseTerms = true;
 
+    bool noiseTerms() const { return withNoiseTerms; }
     void enter(const char* name, int index = -1);
     void leave();
     void value(const char* name, float v);
@@ -26,7 +29,20 @@ struct TraceLog {
     }
 };
 
-// The trace of pixel x of row y (0 is the bottom row), on the process-wide noise objects.
-std::string tracePixel(int x, int y);
+struct TraceOptions {
+    bool noiseTerms = true;  // the terms inside the gradient noise
+};
+
+// The trace of pixel x of row y (0 is the bottom row), on the process-wide noise objects:
+//   - the build lines (buildLines()),
+//   - the plain evaluation's values, from column and row to pixel.{blue,green,red},
+//   - "# renderer path: <path>", then renderer.pixel.{blue,green,red}: the bytes this build's
+//     renderer writes for the pixel, from the row rendered through the core library on the
+//     instruction-set path now chosen (rm::simdLevel()), as raymarch renders it,
+//   - where those differ from pixel.*, the line kNotExplained and what each side gives.
+std::string tracePixel(int x, int y, const TraceOptions& options = {});
+
+// The start of the line that says a trace does not explain this build's image at its pixel.
+extern const char kNotExplained[];
 
 }  // namespace rm::tools

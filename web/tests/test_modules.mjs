@@ -1,6 +1,7 @@
 // Small WASI command modules, assembled here byte by byte, that go wrong in the ways the page
-// must report: one that is no module at all, one with an import the host lacks, one that traps
-// and one that exits with status 3 after a message on descriptor 2; `writes` makes good ones.
+// must report: one that is no module at all, one with an import the host lacks, one that traps,
+// one that exits with status 3 after a message on descriptor 2, one that writes for ever and one
+// that stalls after its banner; `writes` makes good ones.
 
 const kFdWriteType = [0x60, 4, 0x7f, 0x7f, 0x7f, 0x7f, 1, 0x7f];
 const kProcExitType = [0x60, 1, 0x7f, 0];
@@ -8,6 +9,9 @@ const kStartType = [0x60, 0, 0];
 const kRandomGetType = [0x60, 2, 0x7f, 0x7f, 1, 0x7f];
 
 const kUnreachable = 0x00;
+const kLoop = 0x03;
+const kEmptyBlock = 0x40;
+const kBr = 0x0c;
 const kDrop = 0x1a;
 const kCall = 0x10;
 const kI32Const = 0x41;
@@ -76,6 +80,7 @@ function oneWrite(string) {
 const writeThen = (descriptor, finish) => (call) =>
     [...i32(descriptor), ...i32(0), ...i32(1), ...i32(8), ...call('fd_write'), kDrop,
      ...finish(call)];
+const forever = (body) => [kLoop, kEmptyBlock, ...body, kBr, 0, kEnd];
 
 export const testModules = {
     'not-wasm': new TextEncoder().encode('this is not a WebAssembly module\n'),
@@ -84,15 +89,33 @@ export const testModules = {
     'exit-status': command(['fd_write', 'proc_exit'],
                            writeThen(2, (call) => [...i32(3), ...call('proc_exit')]),
                            oneWrite('raymarch: test failure\n')),
+    // Its whole page of memory to descriptor 1, again and again.
+    'flood': command(['fd_write', 'proc_exit'],
+                     (call) => forever(writeThen(1, () => [])(call)),
+                     [0, 0, 0, 0, ...littleEndian32(65536)]),
+    'stall': command(['fd_write', 'proc_exit'], writeThen(2, () => forever([])),
+                     oneWrite('Starting raymarching process\n')),
 };
 
-// Writes `string` to `descriptor` and exits with the error number that fd_write returned.
-export function writes(descriptor, string) {
+// Calls fd_write(descriptor, iovs, count, writtenAt) with `data` at address 0 and exits with
+// the error number it returned.
+function writeAndExit(descriptor, iovs, count, writtenAt, data) {
     return command(['fd_write', 'proc_exit'], (call) =>
-        [...i32(descriptor), ...i32(0), ...i32(1), ...i32(8), ...call('fd_write'),
+        [...i32(descriptor), ...i32(iovs), ...i32(count), ...i32(writtenAt), ...call('fd_write'),
          ...call('proc_exit')],
-        oneWrite(string));
+        data);
 }
+
+// Writes `string` to `descriptor` and exits with the error number that fd_write returned.
+export const writes = (descriptor, string) => writeAndExit(descriptor, 0, 1, 8, oneWrite(string));
+
+// The same on descriptor 1 with the iovecs at `iovs`, `count` of them, and the count written
+// going to `writtenAt`.
+export const writesAt = (iovs, count, writtenAt, data) =>
+    writeAndExit(1, iovs, count, writtenAt, data);
+
+export const exitsWith = (status) =>
+    command(['fd_write', 'proc_exit'], (call) => [...i32(status), ...call('proc_exit')]);
 
 // Returns from _start at once, without proc_exit.
 export const returnsAtOnce = command(['fd_write', 'proc_exit'], () => []);
