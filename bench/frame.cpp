@@ -3,7 +3,7 @@
 // that the paths can be timed side by side (scripts/time-paths). The raymarch executable itself
 // takes no arguments and always runs the best path.
 //
-//   raymarch_frame [--simd scalar|avx2|avx512]
+//   raymarch_frame [--simd scalar|avx2|avx512|neon]
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -11,11 +11,9 @@
 
 #include "app/tga_header.h"
 #include "common/sha256.h"
-#include "noise/noise_objects.h"
-#include "noise/perlin_noise.h"
 #include "render/camera.h"
 #include "render/render_row.h"
-#include "simd/simd_level.h"
+#include "scene/scene_setup.h"
 
 namespace {
 
@@ -28,13 +26,10 @@ int main(int argc, char** argv) {
     const bool chosen =
         argc == 3 && !std::strcmp(argv[1], "--simd") && rm::simdLevelFromName(argv[2], level);
     if (argc != 1 && !chosen) {
-        std::fprintf(stderr, "usage: %s [--simd scalar|avx2|avx512]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--simd scalar|avx2|avx512|neon]\n", argv[0]);
         return 2;
     }
-    const rm::OctaveNoise sky = rm::makeOctaveNoise(8, 0);
-    const rm::PerlinNoise ground = rm::makePerlinNoise(0);
-    rm::publishNoise(sky, ground);
-    if (!rm::setSimdLevel(level)) {
+    if (!rm::buildScene(level)) {
         std::fprintf(stderr, "raymarch_frame: this processor lacks %s\n", rm::simdLevelName(level));
         return 3;
     }

@@ -9,11 +9,12 @@
 #include "reference/march.h"
 #include "reference/noise.h"
 #include "render/camera.h"
-#include "render/march_rays.h"
+#include "render/kernel_table.h"
 #include "render/normal.h"
 #include "render/render_row.h"
 #include "render/sky.h"
 #include "scene/ground.h"
+#include "scene/scene_setup.h"
 #include "scene/sculpture.h"
 #include "scene/sculpture_lanes.h"
 #include "simd/lane_ops_scalar.h"
@@ -23,10 +24,7 @@ namespace {
 
 using rm::Vec3;
 
-const rm::OctaveNoise kSky = rm::makeOctaveNoise(8, 0);
-const rm::PerlinNoise kGround = rm::makePerlinNoise(0);
-const bool kPublished =
-    (rm::publishNoise(kSky, kGround), rm::setSimdLevel(rm::bestSimdLevel()), true);
+const bool kPublished = rm::buildScene(rm::bestSimdLevel());
 
 // Points spread over the region the rays cover: near the sculpture, above the terrain, far out.
 constexpr int kPointMask = 63;  // 64 points, taken in turn
@@ -40,7 +38,8 @@ Vec3 pixelDirection(int x, int y) { return rm::primaryDirection(rm::cameraRow(y)
 void BM_sculptureDistance(benchmark::State& state) {
     int i = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(rm::sculptureDistance(samplePoint(i++ & kPointMask)));
+        benchmark::DoNotOptimize(rm::kernels().sculptureDistanceInFrame(
+            rm::sculptureFramePoint(samplePoint(i++ & kPointMask))));
 }
 BENCHMARK(BM_sculptureDistance);
 
@@ -59,7 +58,7 @@ void BM_groundDistance(benchmark::State& state) {
     for (auto _ : state) {
         const Vec3 p = samplePoint(i++ & kPointMask);
         float g;
-        rm::groundDistanceMany(&p, 1, &g);
+        rm::kernels().groundDistanceMany(&p, 1, &g);
         benchmark::DoNotOptimize(g);
     }
 }
@@ -69,7 +68,8 @@ void BM_noise(benchmark::State& state) {
     int i = 0;
     for (auto _ : state) {
         const Vec3 p = samplePoint(i++ & kPointMask);
-        benchmark::DoNotOptimize(rm::reference::noise(kGround, p.x * 0.01, p.z * 0.01, 0.0));
+        benchmark::DoNotOptimize(
+            rm::reference::noise(*rm::groundNoise, p.x * 0.01, p.z * 0.01, 0.0));
     }
 }
 BENCHMARK(BM_noise);
@@ -78,7 +78,8 @@ void BM_octaveNoise(benchmark::State& state) {
     int i = 0;
     for (auto _ : state) {
         const Vec3 p = samplePoint(i++ & kPointMask);
-        benchmark::DoNotOptimize(rm::reference::octaveNoise(kSky, p.x * 0.002, p.z * 0.001, 0.0));
+        benchmark::DoNotOptimize(
+            rm::reference::octaveNoise(*rm::skyNoise, p.x * 0.002, p.z * 0.001, 0.0));
     }
 }
 BENCHMARK(BM_octaveNoise);
@@ -97,7 +98,8 @@ void BM_octaveNoisePlane(benchmark::State& state) {
     int i = 0;
     for (auto _ : state) {
         const Vec3 p = samplePoint(i++ & kPointMask);
-        benchmark::DoNotOptimize(rm::octaveNoisePlane(*rm::skyHashes, 8, p.x * 0.002, p.z * 0.001));
+        benchmark::DoNotOptimize(
+            rm::kernels().octaveNoisePlane(*rm::skyHashes, 8, p.x * 0.002, p.z * 0.001));
     }
 }
 BENCHMARK(BM_octaveNoisePlane);
@@ -128,7 +130,7 @@ void BM_marchRaysRow(benchmark::State& state) {
         rays[x] = {rm::kCameraOrigin, rm::primaryDirection(row, x)};
     }
     for (auto _ : state) {
-        rm::marchRays(rays, rm::kImageWidth, hits);
+        rm::kernels().marchRays(rays, rm::kImageWidth, hits);
         benchmark::DoNotOptimize(hits);
     }
     state.SetItemsProcessed(state.iterations() * rm::kImageWidth);

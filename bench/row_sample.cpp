@@ -1,7 +1,7 @@
 // Renders a spread of rows through the core library, times them and checks each row against the
 // exact image's row hashes: a quick representative run while working on the renderer.
 //
-//   raymarch_rows [--every N] [--first N] [--simd scalar|avx2|avx512] [--golden FILE]
+//   raymarch_rows [--every N] [--first N] [--simd scalar|avx2|avx512|neon] [--golden FILE]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,11 +10,9 @@
 #include <string>
 
 #include "common/sha256.h"
-#include "noise/noise_objects.h"
-#include "noise/perlin_noise.h"
 #include "render/camera.h"
 #include "render/render_row.h"
-#include "simd/simd_level.h"
+#include "scene/scene_setup.h"
 #include "support/golden_rows.h"
 
 #ifndef RAYMARCH_GOLDEN_ROWS
@@ -33,16 +31,16 @@ int main(int argc, char** argv) {
             first = std::atoi(argv[++i]);
         } else if (!std::strcmp(argv[i], "--simd") && i + 1 < argc) {
             if (!rm::simdLevelFromName(argv[++i], level)) {
-                std::fprintf(stderr, "raymarch_rows: --simd takes scalar, avx2 or avx512\n");
+                std::fprintf(stderr, "raymarch_rows: --simd takes scalar, avx2, avx512 or neon\n");
                 return 2;
             }
         } else if (!std::strcmp(argv[i], "--golden") && i + 1 < argc) {
             golden = argv[++i];
         } else {
-            std::fprintf(
-                stderr,
-                "usage: %s [--every N] [--first N] [--simd scalar|avx2|avx512] [--golden FILE]\n",
-                argv[0]);
+            std::fprintf(stderr,
+                         "usage: %s [--every N] [--first N] [--simd scalar|avx2|avx512|neon] "
+                         "[--golden FILE]\n",
+                         argv[0]);
             return 2;
         }
     }
@@ -56,10 +54,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    const rm::OctaveNoise sky = rm::makeOctaveNoise(8, 0);
-    const rm::PerlinNoise ground = rm::makePerlinNoise(0);
-    rm::publishNoise(sky, ground);
-    if (!rm::setSimdLevel(level)) {
+    if (!rm::buildScene(level)) {
         std::fprintf(stderr, "raymarch_rows: this processor lacks the requested instruction set\n");
         return 2;
     }

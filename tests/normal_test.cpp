@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "math/float_bits.h"
+#include "noise/noise_objects.h"
 #include "reference/fields.h"
 #include "render/normal.h"
 #include "support/seed_zero_noise.h"

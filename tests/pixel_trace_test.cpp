@@ -141,8 +141,8 @@ int lastValue(const std::string& trace, const std::string& key) {
 TEST(PixelTraceTest, EndsInTheRenderersBytes) {
     rmtest::publishSeedZeroNoise();
     const rm::SimdLevel best = rm::bestSimdLevel();
-    for (int level = 0; level <= static_cast<int>(best); ++level) {
-        ASSERT_TRUE(rm::setSimdLevel(static_cast<rm::SimdLevel>(level)));
+    for (int level = 0; level < rm::kSimdLevelCount; ++level) {
+        if (!rm::setSimdLevel(static_cast<rm::SimdLevel>(level))) continue;
         // Ground (0, 150), ground and sculpture (300, 512), the horizon (649), sculpture against
         // the sky (700) and sky (1023), at the edges and inside.
         for (const int y : {0, 150, 300, 512, 649, 700, 1023}) {

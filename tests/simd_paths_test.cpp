@@ -10,16 +10,14 @@
 #include "common/sha256.h"
 #include "math/float_bits.h"
 #include "noise/noise_objects.h"
-#include "noise/octave_noise.h"
 #include "reference/fields.h"
 #include "reference/march.h"
 #include "reference/noise.h"
 #include "reference/sky.h"
 #include "render/camera.h"
-#include "render/march_rays.h"
+#include "render/kernel_table.h"
 #include "render/render_row.h"
 #include "render/sky.h"
-#include "scene/ground.h"
 #include "scene/sculpture.h"
 #include "simd/simd_level.h"
 #include "support/golden_rows.h"
@@ -35,8 +33,12 @@ using PlainFields = rm::reference::SceneFields;
 
 float groundAt(Vec3 p) {
     float g = 0.0f;
-    rm::groundDistanceMany(&p, 1, &g);
+    rm::kernels().groundDistanceMany(&p, 1, &g);
     return g;
+}
+
+float sculptureAt(Vec3 p) {
+    return rm::kernels().sculptureDistanceInFrame(rm::sculptureFramePoint(p));
 }
 
 // Points near the sculpture, around the terrain and far out, where the rays go.
@@ -67,6 +69,8 @@ protected:
     void SetUp() override {
         rmtest::publishSeedZeroNoise();
         if (!rm::setSimdLevel(GetParam())) GTEST_SKIP() << "the processor lacks this path";
+        // The kernels are those of the level chosen, not a plain table standing in for them.
+        ASSERT_EQ(rm::kernels().level, GetParam());
     }
     void TearDown() override { rm::setSimdLevel(SimdLevel::Scalar); }
 };
@@ -74,7 +78,7 @@ protected:
 TEST_P(SimdPathTest, FieldsMatchThePlainEvaluation) {
     const PlainFields plain;
     for (const Vec3& p : samplePoints(30000)) {
-        ASSERT_EQ(rm::floatBits(rm::sculptureDistance(p)), rm::floatBits(plain.sculpture(p)))
+        ASSERT_EQ(rm::floatBits(sculptureAt(p)), rm::floatBits(plain.sculpture(p)))
             << p.x << " " << p.y << " " << p.z;
         ASSERT_EQ(rm::floatBits(groundAt(p)), rm::floatBits(plain.ground(p)))
             << p.x << " " << p.y << " " << p.z;
@@ -83,7 +87,7 @@ TEST_P(SimdPathTest, FieldsMatchThePlainEvaluation) {
     const std::vector<Vec3> points = samplePoints(1000);
     for (int count : {1, 5, 6, 8, 13}) {
         std::vector<float> many(count);
-        rm::groundDistanceMany(points.data() + count, count, many.data());
+        rm::kernels().groundDistanceMany(points.data() + count, count, many.data());
         for (int i = 0; i < count; ++i) {
             ASSERT_EQ(rm::floatBits(many[i]), rm::floatBits(plain.ground(points[count + i])));
         }
@@ -97,7 +101,7 @@ TEST_P(SimdPathTest, FieldsMatchThePlainEvaluation) {
     // A non-finite point keeps the scalar order of NaN replacements.
     const float inf = INFINITY;
     for (const Vec3& p : {Vec3{NAN, 0, 0}, Vec3{0, inf, 0}, Vec3{-inf, 1, 2}, Vec3{1e30f, 0, 0}}) {
-        EXPECT_EQ(rm::floatBits(rm::sculptureDistance(p)), rm::floatBits(plain.sculpture(p)));
+        EXPECT_EQ(rm::floatBits(sculptureAt(p)), rm::floatBits(plain.sculpture(p)));
     }
 }
 
@@ -108,13 +112,14 @@ TEST_P(SimdPathTest, OctaveNoiseMatchesTheSumOfOctaves) {
         const double x = coordinate(random);
         const double y = coordinate(random);
         // Equal up to the sign of a zero sum, which no caller can tell apart.
-        ASSERT_EQ(rm::octaveNoisePlane(*rm::skyHashes, rm::skyNoise->octaves, x, y) + 0.0,
+        ASSERT_EQ(rm::kernels().octaveNoisePlane(*rm::skyHashes, rm::skyNoise->octaves, x, y) + 0.0,
                   rm::reference::octaveNoise(*rm::skyNoise, x, y, 0.0) + 0.0);
     }
     for (int octaves : {0, 1, 3, 8, 9, 17}) {
-        EXPECT_EQ(rm::doubleBits(rm::octaveNoisePlane(*rm::skyHashes, octaves, 3.7, -1.2)),
-                  rm::doubleBits(
-                      rm::reference::octaveNoise({rm::skyNoise->base, octaves}, 3.7, -1.2, 0.0)))
+        EXPECT_EQ(
+            rm::doubleBits(rm::kernels().octaveNoisePlane(*rm::skyHashes, octaves, 3.7, -1.2)),
+            rm::doubleBits(
+                rm::reference::octaveNoise({rm::skyNoise->base, octaves}, 3.7, -1.2, 0.0)))
             << octaves << " octaves";
     }
 }
@@ -149,7 +154,7 @@ TEST_P(SimdPathTest, LaneMarchMatchesTheScalarMarch) {
     }
     rays.push_back({{0.0f, 5.0f, 0.0f}, {1.0f, 0.0f, 0.0f}});  // inside capsule 0
     std::vector<rm::MarchHit> hits(rays.size());
-    rm::marchRays(rays.data(), static_cast<int>(rays.size()), hits.data());
+    rm::kernels().marchRays(rays.data(), static_cast<int>(rays.size()), hits.data());
     for (std::size_t i = 0; i < rays.size(); ++i) {
         const rm::MarchHit expected =
             rm::reference::march(PlainFields{}, rays[i].origin, rays[i].direction);
@@ -169,13 +174,47 @@ TEST_P(SimdPathTest, RowsMatchTheExactImage) {
     }
 }
 
+// A level is chosen only where this build has its table and the processor its instructions: the
+// levels of other processor families are refused, and the kernels stay as they were.
+TEST(SimdLevelChoice, AcceptsOnlyTheLevelsOfThisProcessor) {
+    const SimdLevel families[][2] = {{SimdLevel::Avx2, SimdLevel::Avx512},
+                                     {SimdLevel::Neon, SimdLevel::Neon},
+                                     {SimdLevel::Simd128, SimdLevel::Simd128}};
+    int familiesAccepted = 0;
+    for (const auto& family : families) {
+        bool accepted = false;
+        for (SimdLevel level : family) {
+            ASSERT_TRUE(rm::setSimdLevel(SimdLevel::Scalar));
+            if (rm::setSimdLevel(level)) {
+                accepted = true;
+                EXPECT_EQ(rm::kernels().level, level);
+            } else {
+                EXPECT_EQ(rm::kernels().level, SimdLevel::Scalar) << rm::simdLevelName(level);
+            }
+        }
+        familiesAccepted += accepted ? 1 : 0;
+    }
+    EXPECT_LE(familiesAccepted, 1);
+    EXPECT_TRUE(rm::setSimdLevel(rm::bestSimdLevel()));
+    EXPECT_EQ(rm::kernels().level, rm::bestSimdLevel());
+    rm::setSimdLevel(SimdLevel::Scalar);
+
+    SimdLevel named = SimdLevel::Scalar;
+    EXPECT_TRUE(rm::simdLevelFromName("neon", named));
+    EXPECT_EQ(named, SimdLevel::Neon);
+    EXPECT_FALSE(rm::simdLevelFromName("neo", named));
+    EXPECT_FALSE(rm::simdLevelFromName("neonx", named));
+    EXPECT_EQ(named, SimdLevel::Neon);
+}
+
 std::string levelName(const testing::TestParamInfo<SimdLevel>& level) {
-    static const char* const kNames[] = {"Scalar", "Avx2", "Avx512"};
+    static const char* const kNames[] = {"Scalar", "Avx2", "Avx512", "Neon", "Simd128"};
     return kNames[static_cast<int>(level.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, SimdPathTest,
-                         testing::Values(SimdLevel::Scalar, SimdLevel::Avx2, SimdLevel::Avx512),
+                         testing::Values(SimdLevel::Scalar, SimdLevel::Avx2, SimdLevel::Avx512,
+                                         SimdLevel::Neon, SimdLevel::Simd128),
                          levelName);
 
 }  // namespace

@@ -1,11 +1,9 @@
 #include "app/host.h"
 #include "app/image_output.h"
 #include "app/tga_header.h"
-#include "noise/noise_objects.h"
-#include "noise/perlin_noise.h"
 #include "render/camera.h"
 #include "render/render_row.h"
-#include "simd/simd_level.h"
+#include "scene/scene_setup.h"
 
 namespace {
 
@@ -19,10 +17,7 @@ int main() {
     using namespace rm;
     writeProgress(kBanner, sizeof kBanner - 1);
 
-    const OctaveNoise sky = makeOctaveNoise(8, 0);
-    const PerlinNoise ground = makePerlinNoise(0);
-    publishNoise(sky, ground);
-    setSimdLevel(bestSimdLevel());
+    buildScene(bestSimdLevel());
 
     const TgaHeader header = makeTgaHeader();
     writeImageBytes(header.bytes, kTgaHeaderSize);

@@ -7,8 +7,8 @@
 namespace rm {
 
 // The sum of `octaves` gradient-noise samples of the plane z = 0 at doubling frequency and halving
-// amplitude, on the corner hashes of a table, with the octaves as lanes of the best instruction
-// set chosen.
+// amplitude, on the corner hashes of a table, in plain code. Each instruction set's table has it
+// with the octaves as lanes (render/kernel_table.h).
 double octaveNoisePlane(const PlaneHashes& hashes, int32_t octaves, double x, double y);
 
 }  // namespace rm

@@ -23,7 +23,9 @@ struct GradientLanes {
 // The components of one corner gradient, whose code (see planeGradientCode) stands at bit `at`
 // of the codes.
 template <class V>
-GradientLanes<V> gradientLanes(typename V::L codes, int at, typename V::D x, typename V::D y) {
+__attribute__((always_inline)) inline GradientLanes<V> gradientLanes(typename V::L codes, int at,
+                                                                     typename V::D x,
+                                                                     typename V::D y) {
     const typename V::MD uIsY = V::bitSetL(codes, at + 3);
     const typename V::D u = V::selectD(uIsY, x, y);
     const typename V::D other = V::selectD(uIsY, y, x);

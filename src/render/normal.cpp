@@ -1,8 +1,8 @@
 #include "render/normal.h"
 
 #include "math/float_ops.h"
+#include "render/kernel_table.h"
 #include "scene/far_limit.h"
-#include "scene/ground.h"
 #include "scene/sculpture.h"
 
 namespace rm {
@@ -13,12 +13,12 @@ Vec3 estimateNormal(Vec3 p, Material material) {
                             {p.x, p.y - h, p.z}, {p.x, p.y, p.z + h}, {p.x, p.y, p.z - h}};
     float f[6];
     if (material == Material::Ground) {
-        groundDistanceMany(points, 6, f);
+        kernels().groundDistanceMany(points, 6, f);
         for (float& g : f)
             g = g > 0.0f && !(kFarLimit <= g) ? g : kFarLimit;
     } else {
         for (int i = 0; i < 6; ++i) {
-            const float s = sculptureDistance(points[i]);
+            const float s = kernels().sculptureDistanceInFrame(sculptureFramePoint(points[i]));
             f[i] = s <= kFarLimit ? s : kFarLimit;
         }
     }

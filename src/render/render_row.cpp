@@ -1,7 +1,7 @@
 #include "render/render_row.h"
 
 #include "render/camera.h"
-#include "render/march_rays.h"
+#include "render/kernel_table.h"
 #include "render/pixel_shading.h"
 #include "render/reflection.h"
 #include "render/shading_constants.h"
@@ -44,7 +44,7 @@ void renderRow(int y, uint8_t* out) {
     const CameraRow row = cameraRow(y);
     for (int x = 0; x < kImageWidth; ++x)
         w.primary[x] = {kCameraOrigin, primaryDirection(row, x)};
-    marchRays(w.primary, kImageWidth, w.primaryHits);
+    kernels().marchRays(w.primary, kImageWidth, w.primaryHits);
 
     // Start the reflection chains of the surface pixels.
     int chainCount = 0;
@@ -69,7 +69,7 @@ void renderRow(int y, uint8_t* out) {
     for (int depth = 1; depth < kMaxDepth && activeCount > 0; ++depth) {
         for (int i = 0; i < activeCount; ++i)
             w.batch[i] = w.chains[w.active[i]].ray;
-        marchRays(w.batch, activeCount, w.batchHits);
+        kernels().marchRays(w.batch, activeCount, w.batchHits);
         int stillActive = 0;
         for (int i = 0; i < activeCount; ++i) {
             Chain& chain = w.chains[w.active[i]];

@@ -3,7 +3,7 @@
 #include "math/arc_cosine.h"
 #include "math/float_ops.h"
 #include "noise/noise_objects.h"
-#include "noise/octave_noise.h"
+#include "render/kernel_table.h"
 #include "render/sky_constants.h"
 
 namespace rm {
@@ -16,9 +16,9 @@ Vec3 skyColor(Vec3 origin, Vec3 direction) {
         if (t > 0.0f) {
             const float px = t * direction.x + origin.x;
             const float pz = t * direction.z + origin.z;
-            const double n =
-                octaveNoisePlane(*skyHashes, skyNoise->octaves, double{px} * kCloudFrequencyX,
-                                 double{pz} * kCloudFrequencyZ);
+            const double n = kernels().octaveNoisePlane(*skyHashes, skyNoise->octaves,
+                                                        double{px} * kCloudFrequencyX,
+                                                        double{pz} * kCloudFrequencyZ);
             const float c = static_cast<float>((n + 1.0) * 0.5);
             base = (1.0f - c) * kClearSky + c * kCloudBrightness;
         }

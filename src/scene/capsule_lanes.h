@@ -1,11 +1,12 @@
 #pragma once
 
-// The sculpture at one point with its capsules as lanes, written once for each register width.
-// W supplies the float operations of one register of kWidth lanes; the 18 capsules fill whole
-// registers, padded with copies of the first capsule, which leave the minimum unchanged. With one
-// lane (WideScalar) this is the plain loop over the capsules in table order.
+// The capsules of the sculpture as lanes of a set of lane operations V, each through the full
+// formula with its turns' cosines and sines: the 18 capsules fill whole registers, padded with
+// copies of the first. With one lane (LaneOpsScalar) this is the plain evaluation of one capsule,
+// which the bounded search and non-finite points take.
 #include "scene/far_limit.h"
 #include "scene/sculpture.h"
+#include "simd/lane_ops_scalar.h"
 
 namespace rm {
 
@@ -41,62 +42,56 @@ constexpr CapsuleTable<kCount> makeCapsuleTable() {
     return table;
 }
 
-// The capsules padded to whole registers of W, in table order.
-template <class W>
+// The capsules padded to whole registers of V, in table order.
+template <class V>
 struct CapsuleLanes {
-    static constexpr int kCount = (kCapsuleCount + W::kWidth - 1) / W::kWidth * W::kWidth;
+    static constexpr int kCount = (kCapsuleCount + V::kWidth - 1) / V::kWidth * V::kWidth;
     static constexpr CapsuleTable<kCount> kTable = makeCapsuleTable<kCount>();
 };
 
 // The signed distances at the frame point (qx, qy, qz) of the capsules from `first` on, one per
 // lane, before the running minimum.
-template <class W>
-__attribute__((always_inline)) inline typename W::F capsuleDistanceLanes(int first,
-                                                                         typename W::F qx,
-                                                                         typename W::F qy,
-                                                                         typename W::F qz) {
-    using F = typename W::F;
-    const CapsuleTable<CapsuleLanes<W>::kCount>& k = CapsuleLanes<W>::kTable;
+template <class V>
+__attribute__((always_inline)) inline typename V::F capsuleDistanceLanes(int first,
+                                                                         typename V::F qx,
+                                                                         typename V::F qy,
+                                                                         typename V::F qz) {
+    using F = typename V::F;
+    const CapsuleTable<CapsuleLanes<V>::kCount>& k = CapsuleLanes<V>::kTable;
     const int g = first;
-    const F five = W::set(5.0f);
-    const F ux = W::add(qx, W::load(k.x + g));
-    const F uy = W::add(qy, W::load(k.y + g));
-    const F uz = W::add(qz, W::load(k.z + g));
-    const F cA = W::load(k.cA + g);
-    const F sA = W::load(k.sA + g);
-    const F cB = W::load(k.cB + g);
-    const F sB = W::load(k.sB + g);
-    const F length = W::load(k.length + g);
+    const F five = V::setF(5.0f);
+    const F ux = V::addF(qx, V::loadF(k.x + g));
+    const F uy = V::addF(qy, V::loadF(k.y + g));
+    const F uz = V::addF(qz, V::loadF(k.z + g));
+    const F cA = V::loadF(k.cA + g);
+    const F sA = V::loadF(k.sA + g);
+    const F cB = V::loadF(k.cB + g);
+    const F sB = V::loadF(k.sB + g);
+    const F length = V::loadF(k.length + g);
     // Turn about x around the pivot height 5, then about z; t runs along the segment from one
     // end, x2 and z1 across it.
-    const F y1 = W::add(W::mul(W::sub(uy, five), cA), W::mul(uz, sA));
-    const F z1 = W::add(W::mul(W::sub(five, uy), sA), W::mul(uz, cA));
-    const F t = W::add(W::sub(W::load(k.halfLength + g), W::mul(ux, sB)), W::mul(y1, cB));
-    const F x2 = W::add(W::mul(y1, sB), W::mul(ux, cB));
+    const F y1 = V::addF(V::mulF(V::subF(uy, five), cA), V::mulF(uz, sA));
+    const F z1 = V::addF(V::mulF(V::subF(five, uy), sA), V::mulF(uz, cA));
+    const F t = V::addF(V::subF(V::loadF(k.halfLength + g), V::mulF(ux, sB)), V::mulF(y1, cB));
+    const F x2 = V::addF(V::mulF(y1, sB), V::mulF(ux, cB));
     // Clamp to the segment: 0 unless 0 <= t, then the length unless c <= length.
-    const F c = W::clamp(t, length);
-    const F e = W::sub(t, c);
-    const F sum = W::add(W::add(W::mul(z1, z1), W::mul(x2, x2)), W::mul(e, e));
-    return W::sub(W::sqrt(sum), W::set(1.0f));
+    F c = V::selectF(V::leF(V::setF(0.0f), t), V::setF(0.0f), t);
+    c = V::selectF(V::leF(c, length), length, c);
+    const F e = V::subF(t, c);
+    const F sum = V::addF(V::addF(V::mulF(z1, z1), V::mulF(x2, x2)), V::mulF(e, e));
+    return V::subF(V::sqrtF(sum), V::setF(1.0f));
 }
 
-template <class W>
-float sculptureDistanceCapsuleLanes(Vec3 q) {
-    // With a finite point no lane is NaN, so the lane minimum equals the running minimum of the
-    // loop; a non-finite point keeps the loop's order of NaN replacements.
-    if constexpr (W::kWidth > 1) {
-        if (!(__builtin_isfinite(q.x) && __builtin_isfinite(q.y) && __builtin_isfinite(q.z))) {
-            return sculptureDistanceInFrameScalar(q);
-        }
+// The plain loop over the capsules in table order, one lane: m stays unless m <= d fails, which
+// keeps the order of NaN replacements for a non-finite point.
+inline float sculptureDistancePlainLoop(Vec3 q) {
+    using V = LaneOpsScalar;
+    float m = kFarLimit;
+    for (int i = 0; i < kCapsuleCount; ++i) {
+        const float d = capsuleDistanceLanes<V>(i, q.x, q.y, q.z);
+        m = m <= d ? m : d;
     }
-    using F = typename W::F;
-    const F qx = W::set(q.x);
-    const F qy = W::set(q.y);
-    const F qz = W::set(q.z);
-    F best = W::set(kFarLimit);
-    for (int g = 0; g < CapsuleLanes<W>::kCount; g += W::kWidth)
-        best = W::min(best, capsuleDistanceLanes<W>(g, qx, qy, qz));
-    return W::reduceMin(best);
+    return m;
 }
 
 }  // namespace rm

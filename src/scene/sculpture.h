@@ -46,6 +46,58 @@ constexpr CapsuleTurns capsuleTurns(const Capsule& c) {
             quarterTurnSine(c.turnsZ)};
 }
 
+// A capsule's segment in the sculpture frame: it runs along one axis (0: x, a quarter turn about
+// z; 1: y, no turn; 2: z, a quarter turn about x) through its centre, (-x, 5 - y, -z) of the
+// capsule's position, reaching half its length to either side.
+struct Segment {
+    int axis;
+    float centre[3];
+    float half;
+};
+
+constexpr Segment capsuleSegment(const Capsule& c) {
+    return {c.turnsZ != 0   ? 0
+            : c.turnsX != 0 ? 2
+                            : 1,
+            {-c.position.x, 5.0f - c.position.y, -c.position.z},
+            c.length * 0.5f};
+}
+
+// The box around every segment, from the capsule table: in the frame, its centre and its half
+// extent along each axis.
+struct SegmentBox {
+    float centre[3];
+    float half[3];
+};
+
+constexpr SegmentBox makeSegmentBox() {
+    float low[3] = {1e30f, 1e30f, 1e30f};
+    float high[3] = {-1e30f, -1e30f, -1e30f};
+    for (const Capsule& c : kSculptureCapsules) {
+        const Segment s = capsuleSegment(c);
+        for (int k = 0; k < 3; ++k) {
+            const float reach = k == s.axis ? s.half : 0.0f;
+            low[k] = s.centre[k] - reach < low[k] ? s.centre[k] - reach : low[k];
+            high[k] = s.centre[k] + reach > high[k] ? s.centre[k] + reach : high[k];
+        }
+    }
+    SegmentBox box{};
+    for (int k = 0; k < 3; ++k) {
+        box.centre[k] = (low[k] + high[k]) * 0.5f;
+        box.half[k] = (high[k] - low[k]) * 0.5f;
+    }
+    return box;
+}
+
+inline constexpr SegmentBox kSegmentBox = makeSegmentBox();
+
+// A computed capsule distance lies within a few float roundings (and the tiny cosine of its
+// turns) of the true distance to its segment, less 1: the bounds that skip capsules allow for
+// that with a slack of (s + kSlackOffset) * kSlackScale at a point of size s, |x| + |y| + |z| of
+// its offset, 1.2e-4 of the point's size and more, which covers it hundreds of times over.
+constexpr float kSlackOffset = 64.0f;
+constexpr float kSlackScale = 0x1p-13f;
+
 constexpr float kSqrtHalf = floatFromBits(0x3f3504f3);  // 0.70710677
 constexpr float kCos33 = floatFromBits(0x3f56b31d);     // 0.83867055
 constexpr float kSin33 = floatFromBits(0x3f0b6d77);     // 0.54463905
@@ -81,11 +133,9 @@ float sculptureDistance(Vec3 p);
 // The world point turned into the sculpture frame, where the capsule table lives.
 Vec3 sculptureFramePoint(Vec3 p);
 
-// sculptureDistance of the world point whose frame point is q, with the capsules as lanes of the
-// best instruction set chosen.
-float sculptureDistanceInFrame(Vec3 q);
-
-// The same, one capsule after the other: the order the lanes keep for non-finite points.
+// sculptureDistance of the world point whose frame point is q, one capsule after the other: the
+// order the lanes keep for non-finite points. Each instruction set's table has it with the
+// capsules as lanes (render/kernel_table.h).
 float sculptureDistanceInFrameScalar(Vec3 q);
 
 }  // namespace rm

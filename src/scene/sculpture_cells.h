@@ -13,8 +13,17 @@ namespace rm {
 constexpr int kCellsPerAxis = 16;
 constexpr float kCellSize = 2.0f;  // a power of two: the cell of a point is found without rounding
 constexpr float kCellInverse = 0.5f;
-// The segments lie in [-5, 7] x [-7, 5] x [-10, 2]; the grid reaches 10 beyond on every side.
-constexpr float kCellsLow[3] = {-15.0f, -17.0f, -20.0f};
+// The grid reaches 10 beyond the box of the segments on every side.
+constexpr float kCellsLow[3] = {kSegmentBox.centre[0] - kSegmentBox.half[0] - 10.0f,
+                                kSegmentBox.centre[1] - kSegmentBox.half[1] - 10.0f,
+                                kSegmentBox.centre[2] - kSegmentBox.half[2] - 10.0f};
+static_assert(kCellsLow[0] + kCellsPerAxis * kCellSize >=
+                      kSegmentBox.centre[0] + kSegmentBox.half[0] + 10.0f &&
+                  kCellsLow[1] + kCellsPerAxis * kCellSize >=
+                      kSegmentBox.centre[1] + kSegmentBox.half[1] + 10.0f &&
+                  kCellsLow[2] + kCellsPerAxis * kCellSize >=
+                      kSegmentBox.centre[2] + kSegmentBox.half[2] + 10.0f,
+              "the grid covers the box and 10 beyond");
 
 struct SculptureCells {
     uint32_t candidates[kCellsPerAxis * kCellsPerAxis * kCellsPerAxis];
@@ -50,13 +59,11 @@ constexpr Slab makeSlab(int ix) {
     double low[kCapsuleCount][3] = {};
     double high[kCapsuleCount][3] = {};
     for (int i = 0; i < kCapsuleCount; ++i) {
-        const Capsule& c = kSculptureCapsules[i];
-        const double centre[3] = {-c.position.x, 5.0 - c.position.y, -c.position.z};
-        const int axis = c.turnsZ != 0 ? 0 : c.turnsX != 0 ? 2 : 1;
+        const Segment s = capsuleSegment(kSculptureCapsules[i]);
         for (int k = 0; k < 3; ++k) {
-            const double reach = k == axis ? c.length * 0.5 : 0.0;
-            low[i][k] = centre[k] - reach;
-            high[i][k] = centre[k] + reach;
+            const double reach = k == s.axis ? double{s.half} : 0.0;
+            low[i][k] = double{s.centre[k]} - reach;
+            high[i][k] = double{s.centre[k]} + reach;
         }
     }
     Slab slab{};

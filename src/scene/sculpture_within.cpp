@@ -4,7 +4,7 @@
 #include "scene/capsule_lanes.h"
 #include "scene/far_limit.h"
 #include "scene/sculpture.h"
-#include "simd/wide_scalar.h"
+#include "simd/lane_ops_scalar.h"
 
 namespace rm {
 namespace {
@@ -20,9 +20,6 @@ struct AxisSegments {
     float half[kCapsuleCount];
 };
 
-// Axis 0 is x (a quarter turn about z), 1 is y (no turn), 2 is z (a quarter turn about x).
-constexpr int segmentAxis(const Capsule& c) { return c.turnsZ != 0 ? 0 : c.turnsX != 0 ? 2 : 1; }
-
 struct SegmentTable {
     AxisSegments axes[3];
 };
@@ -30,15 +27,15 @@ struct SegmentTable {
 constexpr SegmentTable makeSegmentTable() {
     SegmentTable table{};
     for (int i = 0; i < kCapsuleCount; ++i) {
-        const Capsule& c = kSculptureCapsules[i];
-        const int axis = segmentAxis(c);
-        const float centre[3] = {-c.position.x, 5.0f - c.position.y, -c.position.z};
+        const Segment segment = capsuleSegment(kSculptureCapsules[i]);
+        const int axis = segment.axis;
+        const float* centre = segment.centre;
         AxisSegments& s = table.axes[axis];
         s.capsule[s.count] = i;
         s.along[s.count] = centre[axis];
         s.across1[s.count] = centre[axis == 0 ? 1 : 0];
         s.across2[s.count] = centre[axis == 2 ? 1 : 2];
-        s.half[s.count] = c.length * 0.5f;
+        s.half[s.count] = segment.half;
         ++s.count;
     }
     return table;
@@ -54,11 +51,9 @@ float sculptureDistanceWithin(Vec3 q, float limit) {
     if (!(__builtin_isfinite(q.x) && __builtin_isfinite(q.y) && __builtin_isfinite(q.z))) {
         return sculptureDistanceInFrameScalar(q);
     }
-    // Squared distances to the segments. A computed capsule distance is within a few float
-    // roundings and the tiny cosine of its turns (4.4e-8 of the coordinates) of the true
-    // distance to its segment, less 1; the slack below, 1.2e-4 of the point's size, covers that
-    // hundreds of times over. Without NaNs the running minimum is the plain minimum, so a
-    // capsule whose bound exceeds a distance already found cannot change it.
+    // Squared distances to the segments, whose bounds allow for the slack. Without NaNs the
+    // running minimum is the plain minimum, so a capsule whose bound exceeds a distance already
+    // found cannot change it.
     float squared[kCapsuleCount];
     int nearest = 0;
     squared[0] = __builtin_inff();
@@ -78,13 +73,13 @@ float sculptureDistanceWithin(Vec3 q, float limit) {
             nearest = squared[i] < squared[nearest] ? i : nearest;
         }
     }
-    const float slack = 1.0f + ((absF(q.x) + absF(q.y)) + absF(q.z) + 64.0f) * 0x1p-13f;
+    const float slack = 1.0f + ((absF(q.x) + absF(q.y)) + absF(q.z) + kSlackOffset) * kSlackScale;
     float m = kFarLimit;
     float reach = (limit < m ? limit : m) + slack;
     float reachSquared = reach * reach;
     auto visit = [&](int i) {
         if (squared[i] > reachSquared) return;
-        const float dist = capsuleDistanceLanes<WideScalar>(i, q.x, q.y, q.z);
+        const float dist = capsuleDistanceLanes<LaneOpsScalar>(i, q.x, q.y, q.z);
         if (!(m <= dist)) {
             m = dist;
             reach = (limit < m ? limit : m) + slack;

@@ -52,13 +52,21 @@ SimdLevel bestSimdLevel() {
         return SimdLevel::Avx512;
     }
     if ((states & kAvxStates) == kAvxStates && (extended.b & kAvx2) != 0) return SimdLevel::Avx2;
+#elif defined(RAYMARCH_HAVE_NEON_KERNELS)
+    // Every AArch64 processor has Advanced SIMD.
+    return SimdLevel::Neon;
+#elif defined(RAYMARCH_HAVE_SIMD128_KERNELS)
+    // WebAssembly has no run-time test for its vector instructions: a module built with them
+    // runs only where the host has them.
+    return SimdLevel::Simd128;
 #endif
     return SimdLevel::Scalar;
 }
 
 namespace {
 
-constexpr const char* kLevelNames[] = {"scalar", "avx2", "avx512"};
+constexpr const char* kLevelNames[kSimdLevelCount] = {"scalar", "avx2", "avx512", "neon",
+                                                      "simd128"};
 
 bool sameName(const char* a, const char* b) {
     while (*a != 0 && *a == *b) {
@@ -73,7 +81,7 @@ bool sameName(const char* a, const char* b) {
 const char* simdLevelName(SimdLevel level) { return kLevelNames[static_cast<int>(level)]; }
 
 bool simdLevelFromName(const char* name, SimdLevel& level) {
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kSimdLevelCount; ++i) {
         if (sameName(name, kLevelNames[i])) {
             level = static_cast<SimdLevel>(i);
             return true;
@@ -83,7 +91,13 @@ bool simdLevelFromName(const char* name, SimdLevel& level) {
 }
 
 bool setSimdLevel(SimdLevel level) {
-    if (static_cast<int>(level) > static_cast<int>(bestSimdLevel())) return false;
+    // The plain level runs everywhere; AVX2 also wherever AVX-512 does; any other level only on
+    // the processors whose best it is.
+    const SimdLevel best = bestSimdLevel();
+    if (level != SimdLevel::Scalar && level != best &&
+        !(level == SimdLevel::Avx2 && best == SimdLevel::Avx512)) {
+        return false;
+    }
     detail::gSimdLevel = level;
     return true;
 }

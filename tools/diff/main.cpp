@@ -15,9 +15,7 @@
 #include "common/sha256.h"
 #include "diff/image_difference.h"
 #include "diff/tga_file.h"
-#include "noise/noise_objects.h"
-#include "noise/perlin_noise.h"
-#include "simd/simd_level.h"
+#include "scene/scene_setup.h"
 
 namespace {
 
@@ -46,7 +44,8 @@ constexpr int kStatusMachine = 3;
 constexpr int kStatusIncomplete = 4;
 
 const char* const kChannelNames[] = {"blue", "green", "red"};
-const char* const kLevelNames[] = {"scalar", "AVX2", "AVX-512"};
+const char* const kLevelNames[rm::kSimdLevelCount] = {"scalar", "AVX2", "AVX-512", "Advanced SIMD",
+                                                      "WebAssembly SIMD"};
 
 std::string defaultMaskPath(const std::string& image) {
     const std::string suffix = ".tga";
@@ -202,11 +201,8 @@ int main(int argc, char** argv) {
     // This machine's own rows, first through the fast path the renderer takes, stopping at the
     // first that is not exact; then the first differing row through the plain evaluation that
     // the traces come from.
-    const rm::OctaveNoise sky = rm::makeOctaveNoise(8, 0);
-    const rm::PerlinNoise ground = rm::makePerlinNoise(0);
-    rm::publishNoise(sky, ground);
     const rm::SimdLevel level = rm::bestSimdLevel();
-    rm::setSimdLevel(level);
+    rm::buildScene(level);
     const char* levelName = kLevelNames[static_cast<int>(level)];
     std::vector<std::uint8_t> exact(kTgaPixelBytes);
     const int wrongRow = renderRowsChecked(rows, exact.data());

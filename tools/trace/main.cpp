@@ -12,10 +12,8 @@
 
 #include "common/input_file.h"
 #include "common/output.h"
-#include "noise/noise_objects.h"
-#include "noise/perlin_noise.h"
 #include "render/camera.h"
-#include "simd/simd_level.h"
+#include "scene/scene_setup.h"
 #include "trace/trace_compare.h"
 #include "trace/trace_log.h"
 
@@ -110,11 +108,8 @@ int main(int argc, char** argv) {
         }
     }
 
-    const rm::OctaveNoise sky = rm::makeOctaveNoise(8, 0);
-    const rm::PerlinNoise ground = rm::makePerlinNoise(0);
-    rm::publishNoise(sky, ground);
     // The renderer's bytes come from the path raymarch takes on this processor.
-    rm::setSimdLevel(rm::bestSimdLevel());
+    rm::buildScene(rm::bestSimdLevel());
     const std::string trace = tracePixel(x, y, options);
 
     Output out(1);

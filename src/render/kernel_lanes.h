@@ -1,0 +1,62 @@
+#pragma once
+
+// The table of kernels of one instruction set, written once over its lane operations V
+// (simd/lane_ops_*.h), with kGroups groups of V's lanes marched side by side.
+#include "noise/noise_objects.h"
+#include "noise/octave_noise_lanes.h"
+#include "render/kernel_table.h"
+#include "render/march_lanes.h"
+#include "scene/ground_lanes.h"
+#include "scene/sculpture_lanes.h"
+#include "scene/sculpture_within.h"
+#include "simd/lane_ops_scalar.h"
+
+namespace rm {
+
+template <class V, int kGroups>
+struct LaneKernels {
+    // One ray per lane: the candidate capsules of the lanes, a point per lane.
+    struct CandidateCapsules {
+        static typename V::F at(const FramePointLanes<V>& q, typename V::F, int need) {
+            return sculptureInFrameLanes<V>(q, need);
+        }
+    };
+
+    // A single ray: in the grid around the sculpture, the candidate capsules of the point's cell;
+    // beyond it, one capsule at a time, only those a bound cannot rule out against the limit.
+    struct NearestCapsules {
+        static float at(const FramePointLanes<V>& q, float limit, int) {
+            const uint32_t candidates = sculptureCandidateLanes<V>(q, 1);
+            if (candidates == kAllCapsules) return sculptureDistanceWithin({q.x, q.y, q.z}, limit);
+            return sculptureOfCandidatesLanes<V>(q, candidates, 1);
+        }
+    };
+
+    static void marchRays(const Ray* rays, int count, MarchHit* hits) {
+        if constexpr (V::kWidth == 1) {
+            marchRaysLanes<V, NearestCapsules, kGroups>(rays, count, hits);
+        } else {
+            marchRaysLanes<V, CandidateCapsules, kGroups>(rays, count, hits);
+        }
+    }
+
+    static void groundDistanceMany(const Vec3* points, int count, float* out) {
+        groundDistanceManyLanes<V>(*groundHashes, points, count, out);
+    }
+
+    // A single point takes the candidate capsules of its cell, as a single ray's march does.
+    static float sculptureDistanceInFrame(Vec3 q) {
+        return sculptureInFrameLanes<LaneOpsScalar>({q.x, q.y, q.z}, 1);
+    }
+
+    static double octaveNoisePlane(const PlaneHashes& hashes, int32_t octaves, double x, double y) {
+        return octaveNoisePlaneLanes<V>(hashes, octaves, x, y);
+    }
+
+    static constexpr KernelTable table(SimdLevel level) {
+        return {level, &marchRays, &groundDistanceMany, &sculptureDistanceInFrame,
+                &octaveNoisePlane};
+    }
+};
+
+}  // namespace rm

@@ -1,0 +1,36 @@
+#include "render/kernel_table.h"
+
+#include "render/kernel_lanes.h"
+#include "simd/lane_ops_scalar.h"
+
+namespace rm {
+
+#define RAYMARCH_DECLARE_KERNELS(set, level) \
+    namespace set {                          \
+    extern const KernelTable kKernels;       \
+    }
+RAYMARCH_FOR_EACH_KERNEL_SET(RAYMARCH_DECLARE_KERNELS)
+#undef RAYMARCH_DECLARE_KERNELS
+
+namespace {
+
+// Without vector lanes, four single rays are still marched side by side.
+constexpr KernelTable kPlainKernels = LaneKernels<LaneOpsScalar, 4>::table(SimdLevel::Scalar);
+
+// Levels without a table in this build keep the plain one; setSimdLevel never chooses them.
+constexpr detail::KernelTables makeKernelTables() {
+    detail::KernelTables tables{};
+    for (const KernelTable*& table : tables.of)
+        table = &kPlainKernels;
+#define RAYMARCH_ENTER_KERNELS(set, level) \
+    tables.of[static_cast<int>(SimdLevel::level)] = &set::kKernels;
+    RAYMARCH_FOR_EACH_KERNEL_SET(RAYMARCH_ENTER_KERNELS)
+#undef RAYMARCH_ENTER_KERNELS
+    return tables;
+}
+
+}  // namespace
+
+constinit const detail::KernelTables detail::kKernelTables = makeKernelTables();
+
+}  // namespace rm

@@ -1,0 +1,43 @@
+#pragma once
+
+// The kernels of one instruction set as one table, chosen once at start (setSimdLevel): every
+// caller of a kernel calls through the chosen table. Each instruction set compiles its table from
+// one source, src/render/kernels_<set>.cpp, in its own namespace; every table gives the same bits.
+#include <stdint.h>
+
+#include "math/vec3.h"
+#include "noise/plane_hashes.h"
+#include "render/march_hit.h"
+#include "render/ray.h"
+#include "simd/simd_level.h"
+
+namespace rm {
+
+struct KernelTable {
+    SimdLevel level;
+    // Marches many independent rays through the scene: hits[i] is exactly the plain march of
+    // rays[i], both fields evaluated in every pass. Working on several rays at once lets their
+    // passes overlap.
+    void (*marchRays)(const Ray* rays, int count, MarchHit* hits);
+    // The height of each of `count` world points above the terrain, measured along y, on the
+    // process-wide ground noise, into out[i].
+    void (*groundDistanceMany)(const Vec3* points, int count, float* out);
+    // sculptureDistance of the world point whose frame point is q.
+    float (*sculptureDistanceInFrame)(Vec3 q);
+    // octaveNoisePlane on the corner hashes of a table.
+    double (*octaveNoisePlane)(const PlaneHashes& hashes, int32_t octaves, double x, double y);
+};
+
+namespace detail {
+struct KernelTables {
+    const KernelTable* of[kSimdLevelCount];
+};
+extern const KernelTables kKernelTables;
+}  // namespace detail
+
+// The table of the level chosen.
+inline const KernelTable& kernels() {
+    return *detail::kKernelTables.of[static_cast<int>(simdLevel())];
+}
+
+}  // namespace rm
