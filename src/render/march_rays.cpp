@@ -32,15 +32,10 @@ struct CapsuleSculpture {
 };
 #endif
 
-// Without vector lanes, an x86-64 processor or a WebAssembly engine still overlaps the passes of
-// four single rays marched side by side. Other processors without vector paths mostly run under
-// an emulator, which pays for every instruction and overlaps nothing: there the spills and reloads
-// of four rays' values cost more than the overlap gains (8 % of a riscv64 frame).
-#if defined(__x86_64__) || defined(__wasm__)
-constexpr int kScalarGroups = 4;
-#else
-constexpr int kScalarGroups = 1;
-#endif
+// Without vector lanes, a processor that overlaps work still overlaps the passes of four single
+// rays marched side by side; under an emulator the spills and reloads of four rays' values cost
+// more than the overlap gains (8 % of a riscv64 frame).
+constexpr int kScalarGroups = kScalarOverlapsWork ? 4 : 1;
 
 }  // namespace
 
