@@ -225,6 +225,34 @@ TEST(NoiseTest, RememberedCellsGiveTheBitsOfFreshLookUps) {
     }
 }
 
+TEST(NoiseTest, SingleLaneCellsAreThoseOfTheFloor) {
+    const PerlinNoise table = makePerlinNoise(0);
+    static PlaneHashes hashes;
+    buildPlaneHashes(table, hashes);
+    // Zeros of both signs, integers, both ends of the 32-bit conversion and beyond it.
+    const double cases[] = {0.0,       -0.0,          0.5,           -0.5,          1.0,
+                            -1.0,      -1e-300,       2.5e-7,        -255.75,       255.999,
+                            0x1p31,    0x1p31 - 0.5,  -0x1p31,       -0x1p31 + 0.5, -0x1p31 - 0.5,
+                            -0x1p52,   0x1p53 + 2.0,  1e300,         -1e300,        INFINITY,
+                            -INFINITY, 4000.0 * 0.2f, -4000.0 * 0.2f};
+    auto cellOf = [](double f) {
+        return f >= -2147483648.0 && f < 2147483648.0 ? static_cast<int32_t>(f) & 255 : 0;
+    };
+    for (double x : cases) {
+        for (double y : {0.25, -0.0, x}) {
+            const PlaneCellLanes<LaneOpsScalar> cell = planeCellLanes<LaneOpsScalar>(hashes, x, y);
+            EXPECT_EQ(doubleBits(cell.xf), doubleBits(x - std::floor(x))) << x << ", " << y;
+            EXPECT_EQ(doubleBits(cell.yf), doubleBits(y - std::floor(y))) << x << ", " << y;
+            EXPECT_EQ(cell.corners,
+                      hashes.corners[cellOf(std::floor(x)) << 8 | cellOf(std::floor(y))])
+                << x << ", " << y;
+        }
+    }
+    const PlaneCellLanes<LaneOpsScalar> nan = planeCellLanes<LaneOpsScalar>(hashes, NAN, 0.5);
+    EXPECT_TRUE(std::isnan(nan.xf));
+    EXPECT_EQ(nan.corners, hashes.corners[0 << 8 | 0]);
+}
+
 TEST(NoiseTest, FloorIsExactWithZerosOfBothSignsAndBeyondTheIntegers) {
     const double cases[] = {0.0,     -0.0,   0.5,      -0.5,         1.0,     -1.0,
                             -1e-300, 2.5e-7, -255.75,  0x1p52 - 0.5, -0x1p52, 0x1p53 + 2.0,

@@ -1,47 +1,12 @@
 #pragma once
 
-// The gradient choices of a cell's corners as a table, for the plane noise of a single lane. Made
-// with tests of the code bits (see planeGradientCode), the choices follow random bits that no
-// branch predictor can learn; a table turns each corner into two loads and two multiplications by
-// +1 or -1, which every compiler keeps as they are.
+// The gradient choices of a cell's corners as tables of factors. Made with tests of the code bits
+// (see planeGradientCode), the choices follow random bits that no branch predictor can learn, and
+// lanes of vectors have no such tests; products with factors of -1, 0 and +1 are exact, and every
+// compiler keeps them as they are.
 #include <stdint.h>
 
 namespace rm {
-
-// One corner's gradient components: the offsets they take, as indices into
-// {xf, xf - 1, yf, yf - 1, 0}, and their signs. A product with +1 or -1 is exact, so each
-// component is bit for bit the one the hash bits select and negate.
-struct PlaneGradientChoice {
-    double uSign;
-    double vSign;
-    int32_t u;
-    int32_t v;
-};
-
-// For each corner of a cell, (X, Y), (X + 1, Y), (X, Y + 1), (X + 1, Y + 1), and each gradient
-// code.
-struct PlaneGradientTable {
-    PlaneGradientChoice choices[4][16];
-};
-
-constexpr PlaneGradientTable makePlaneGradientTable() {
-    PlaneGradientTable table{};
-    for (int corner = 0; corner < 4; ++corner) {
-        const int32_t x = corner & 1;
-        const int32_t y = 2 + (corner >> 1);
-        const int32_t zero = 4;
-        for (int32_t h = 0; h < 16; ++h) {
-            PlaneGradientChoice& c = table.choices[corner][h];
-            c.u = (h & 8) ? y : x;
-            c.v = (h & 4) ? ((h & 8) ? x : y) : zero;
-            c.uSign = (h & 1) ? -1.0 : 1.0;
-            c.vSign = (h & 2) ? -1.0 : 1.0;
-        }
-    }
-    return table;
-}
-
-inline constexpr PlaneGradientTable kPlaneGradients = makePlaneGradientTable();
 
 // For lanes that look up a small table per lane: by the gradient code of a corner, the factors of
 // the corner's offsets x and y in u + v and in v alone, each -1, 0 or 1. A product with such a
@@ -70,5 +35,27 @@ constexpr PlaneGradientFactors makePlaneGradientFactors() {
 }
 
 inline constexpr PlaneGradientFactors kPlaneGradientFactors = makePlaneGradientFactors();
+
+// The factors of u and of v alone by gradient code, side by side for a single lane, which reads
+// all four of a corner at once.
+struct PlaneGradientFarFactors {
+    struct Code {
+        double uX;
+        double uY;
+        double vX;
+        double vY;
+    };
+    alignas(64) Code codes[16];
+};
+
+constexpr PlaneGradientFarFactors makePlaneGradientFarFactors() {
+    const PlaneGradientFactors f = makePlaneGradientFactors();
+    PlaneGradientFarFactors far{};
+    for (int32_t h = 0; h < 16; ++h)
+        far.codes[h] = {f.gX[h] - f.vX[h], f.gY[h] - f.vY[h], f.vX[h], f.vY[h]};
+    return far;
+}
+
+inline constexpr PlaneGradientFarFactors kPlaneGradientFarFactors = makePlaneGradientFarFactors();
 
 }  // namespace rm

@@ -54,13 +54,62 @@ __attribute__((always_inline)) inline typename V::I planeCornersLanes(const Plan
     return V::gather(hashes.corners, V::orI(V::shiftLeftI(cx, 8), cy));
 }
 
+// A single lane's floor of v and its cell, both from one truncating conversion where v is within
+// the 32-bit integers (elsewhere from the floor, as the lanes do): a conversion back and one
+// comparison replace the floor's own rounding and the range tests of a second conversion.
+struct PlaneFloorScalar {
+    double floor;
+    int32_t cell;
+};
+
+template <class V>
+__attribute__((always_inline)) inline PlaneFloorScalar planeFloorScalar(double v) {
+    if (__builtin_fabs(v) < 0x1p31) {
+        int32_t i = static_cast<int32_t>(v);
+        double f = static_cast<double>(i);
+        if (f > v) {
+            i -= 1;
+            f -= 1.0;
+        }
+        // For v = -0 this floor is +0, not -0: the offset v - f is then -0, which the caller's
+        // added +0 turns into the +0 of -0 - floor(-0).
+        return {f, i & 255};
+    }
+    const double f = V::floorD(v);
+    return {f, V::truncate(f) & 255};
+}
+
+// A cell with the floors of its point.
+template <class V>
+struct PlaneCellFloorsLanes {
+    PlaneCellLanes<V> cell;
+    typename V::D floorX;
+    typename V::D floorY;
+};
+
+template <class V>
+__attribute__((always_inline)) inline PlaneCellFloorsLanes<V> planeCellFloorsLanes(
+    const PlaneHashes& hashes, typename V::D x, typename V::D y) {
+    if constexpr (V::kWidth == 1) {
+        const PlaneFloorScalar fx = planeFloorScalar<V>(x);
+        const PlaneFloorScalar fy = planeFloorScalar<V>(y);
+        // Adding +0 changes no offset but the -0 of a point at -0 (see planeFloorScalar).
+        return {
+            {(x - fx.floor) + 0.0, (y - fy.floor) + 0.0, hashes.corners[fx.cell << 8 | fy.cell]},
+            fx.floor,
+            fy.floor};
+    } else {
+        const typename V::D fx = V::floorD(x);
+        const typename V::D fy = V::floorD(y);
+        return {{V::subD(x, fx), V::subD(y, fy), planeCornersLanes<V>(hashes, fx, fy)}, fx, fy};
+    }
+}
+
 template <class V>
 __attribute__((always_inline)) inline PlaneCellLanes<V> planeCellLanes(const PlaneHashes& hashes,
                                                                        typename V::D x,
                                                                        typename V::D y) {
-    const typename V::D fx = V::floorD(x);
-    const typename V::D fy = V::floorD(y);
-    return {V::subD(x, fx), V::subD(y, fy), planeCornersLanes<V>(hashes, fx, fy)};
+    return planeCellFloorsLanes<V>(hashes, x, y).cell;
 }
 
 // Each lane's last cell of one sample: its floors and corner codes, kept between calls. A cell
@@ -72,27 +121,26 @@ struct PlaneCellMemory {
 };
 
 // planeCellLanes, reusing the remembered cells while every lane's point lies strictly inside its
-// own. There floor(x) is the remembered floor, so x - floor(x) is the same subtraction; an
-// integral point, where -0 and +0 floor differently, always looks its cell up again.
+// own. The offset x - f from the remembered floor f is the test: its rounding keeps its sign and
+// rounds a difference of 1 or more to at least 1, so 0 < x - f < 1 means f < x < f + 1, where f
+// is floor(x) and x - f the very subtraction of a look-up. A point that rounds onto 1 from below,
+// or an integral point, where -0 and +0 floor differently, looks its cell up again.
 template <class V>
 __attribute__((always_inline)) inline PlaneCellLanes<V> rememberedPlaneCellLanes(
     const PlaneHashes& hashes, typename V::D x, typename V::D y, const PlaneCellMemory& memory) {
     using D = typename V::D;
-    D fx = V::loadD(memory.floorX);
-    D fy = V::loadD(memory.floorY);
+    const D xf = V::subD(x, V::loadD(memory.floorX));
+    const D yf = V::subD(y, V::loadD(memory.floorY));
+    const D zero = V::setD(0.0);
     const D one = V::setD(1.0);
-    const int inside = V::bitsD(V::andMD(V::andMD(V::ltD(fx, x), V::ltD(x, V::addD(fx, one))),
-                                         V::andMD(V::ltD(fy, y), V::ltD(y, V::addD(fy, one)))));
-    if (inside == (1 << V::kWidth) - 1) {
-        return {V::subD(x, fx), V::subD(y, fy), V::loadI(memory.corners)};
-    }
-    fx = V::floorD(x);
-    fy = V::floorD(y);
-    const typename V::I corners = planeCornersLanes<V>(hashes, fx, fy);
-    V::storeD(memory.floorX, fx);
-    V::storeD(memory.floorY, fy);
-    V::storeI(memory.corners, corners);
-    return {V::subD(x, fx), V::subD(y, fy), corners};
+    const int inside = V::bitsD(V::andMD(V::andMD(V::ltD(zero, xf), V::ltD(xf, one)),
+                                         V::andMD(V::ltD(zero, yf), V::ltD(yf, one))));
+    if (inside == (1 << V::kWidth) - 1) return {xf, yf, V::loadI(memory.corners)};
+    const PlaneCellFloorsLanes<V> found = planeCellFloorsLanes<V>(hashes, x, y);
+    V::storeD(memory.floorX, found.floorX);
+    V::storeD(memory.floorY, found.floorY);
+    V::storeI(memory.corners, found.cell.corners);
+    return found.cell;
 }
 
 // The interpolation of a cell from u + v of corners (X, Y) and (X, Y + 1) and the components of
@@ -142,19 +190,26 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
     } else if constexpr (V::kWidth == 1) {
         // A single lane reads its gradients from tables instead of testing code bits, whose
         // choices follow random bits that no branch predictor can learn: u + v of the near corners
-        // as sums of products with the factors, as above, and the far corners' components by
-        // their choices.
+        // and u and v of the far ones as sums of products with the factors, as above. Of the far
+        // corners' offsets, x1 is never zero, so a u or v the factors form is the chosen offset
+        // itself, except that the z term v comes out as x1 * 0 + y * 0, +0 at corner (X + 1, Y)
+        // and -0 at (X + 1, Y + 1), whatever its sign: there it is added to u - g with u = x1 or
+        // y1, nonzero, which either is nonzero or is +0 from x - x; or to u - g with u = yf,
+        // where only u = -0 and g = +0 give -0 + v = v, whose sign then vanishes in v * fu + g.
         const PlaneGradientFactors& f = kPlaneGradientFactors;
+        const PlaneGradientFarFactors& far = kPlaneGradientFarFactors;
+        const int32_t codes = cell.corners;
         auto sum = [&](int k, D x, D y) {
-            const int32_t h = cell.corners >> 4 * k & 15;
+            const int32_t h = codes >> 4 * k & 15;
             return V::addD(V::mulD(x, f.gX[h]), V::mulD(y, f.gY[h]));
         };
-        const double offsets[5] = {xf, x1, yf, y1, 0.0};
-        auto apart = [&](int k) {
-            const PlaneGradientChoice& c = kPlaneGradients.choices[k][cell.corners >> 4 * k & 15];
-            return GradientLanes<V>{offsets[c.u] * c.uSign, offsets[c.v] * c.vSign};
+        auto apart = [&](int k, D x, D y) {
+            const PlaneGradientFarFactors::Code& c = far.codes[codes >> 4 * k & 15];
+            return GradientLanes<V>{V::addD(V::mulD(x, c.uX), V::mulD(y, c.uY)),
+                                    V::addD(V::mulD(x, c.vX), V::mulD(y, c.vY))};
         };
-        return interpolateCell<V>(sum(0, xf, yf), apart(1), sum(2, xf, y1), apart(3), fu, fv);
+        return interpolateCell<V>(sum(0, xf, yf), apart(1, x1, yf), sum(2, xf, y1),
+                                  apart(3, x1, y1), fu, fv);
     } else {
         const typename V::L codes = V::widenI(cell.corners);
         c1 = gradientLanes<V>(codes, 0, xf, yf);

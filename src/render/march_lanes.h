@@ -88,17 +88,19 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
     const F pz = start.pz;
     const F g = groundFromCells<V>(start.ground, py);
 
-    const FramePointLanes<V> q = sculptureFramePointLanes<V>(px, py, pz);
-    const F qx = q.x;
-    const F qy = q.y;
-    const F qz = q.z;
-
     // The sculpture is evaluated only where its lower bound cannot rule it out: exact where it is
-    // at most the counting ground, or the far limit.
-    const int need = sculptureNeededLanes<V>(qx, qy, qz, g) & live;
+    // at most the counting ground, or the far limit. A single lane first tests the world point,
+    // which rules most passes out without turning the point into the frame.
     F s = far;
-    if (need != 0) {
-        s = Sculpture::at(q, V::selectF(V::andMF(V::gtF(g, zero), V::ltF(g, far)), far, g), need);
+    bool farFromSculpture = false;
+    if constexpr (V::kWidth == 1) farFromSculpture = sculptureBeyondWorldPoint(px, py, pz, g);
+    if (!farFromSculpture) {
+        const FramePointLanes<V> q = sculptureFramePointLanes<V>(px, py, pz);
+        const int need = sculptureNeededLanes<V>(q.x, q.y, q.z, g) & live;
+        if (need != 0) {
+            s = Sculpture::at(q, V::selectF(V::andMF(V::gtF(g, zero), V::ltF(g, far)), far, g),
+                              need);
+        }
     }
 
     // Choose as the scalar pass does: the sculpture below the far limit, then a strictly

@@ -9,6 +9,16 @@
 
 namespace rm {
 
+// Whether the single lanes run on a processor that overlaps independent work and predicts
+// branches: an x86-64 processor, or a WebAssembly engine, which compiles for one. The other
+// processors without vector paths mostly run under an emulator, which pays for every instruction
+// and overlaps nothing, so there the fewest instructions win.
+#if defined(__x86_64__) || defined(__wasm__)
+constexpr bool kScalarOverlapsWork = true;
+#else
+constexpr bool kScalarOverlapsWork = false;
+#endif
+
 struct LaneOpsScalar {
     static constexpr int kWidth = 1;
     using F = float;
