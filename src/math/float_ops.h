@@ -26,7 +26,7 @@ inline double floorByRounding(double v) {
 // The floor. Where the processor has a rounding instruction the builtin is that instruction;
 // elsewhere compilers would call the C library's floor (or floorf, for a widened float).
 inline double floorD(double v) {
-#if defined(__SSE4_1__) || defined(__aarch64__) || defined(__wasm__) || defined(__powerpc64__) || \
+#if defined(__SSE4_1__) || defined(__aarch64__) || defined(__wasm__) || defined(_ARCH_PWR5X) || \
     defined(__s390x__)
     return __builtin_floor(v);
 #elif defined(__x86_64__)

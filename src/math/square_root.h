@@ -1,9 +1,10 @@
 #pragma once
 
-// The correctly rounded square root. Where the processor has floating-point hardware the builtin
-// is its square-root instruction. Without it (soft-float ABIs such as Arm EABI's armel), compilers
-// call the C library's sqrt, so an exact square root of our own, in integer arithmetic, stands
-// in.
+// The correctly rounded square root. Where the processor has a square-root instruction the builtin
+// is that instruction. Without one, compilers call the C library's sqrt, so an exact square root of
+// our own, in integer arithmetic, stands in: soft-float ABIs (Arm EABI's armel), the 68040 and
+// 68060 (whose FPU leaves fsqrt to software), and 32-bit PowerPC without the optional
+// general-purpose group of instructions (_ARCH_PPCGR).
 #include <stdint.h>
 
 #include "math/float_bits.h"
@@ -78,8 +79,8 @@ inline double sqrtBySoftware(double v) {
 }
 
 #if defined(__SOFTFP__) || defined(__mips_soft_float) || defined(_SOFT_FLOAT) || \
-    defined(__riscv_float_abi_soft)
-#define RAYMARCH_SOFTWARE_SQUARE_ROOT 1
+    defined(__riscv_float_abi_soft) || defined(__m68k__) ||                      \
+    (defined(__powerpc__) && !defined(__powerpc64__) && !defined(_ARCH_PPCGR))
 inline float sqrtF(float v) { return sqrtBySoftware(v); }
 inline double sqrtD(double v) { return sqrtBySoftware(v); }
 #else
