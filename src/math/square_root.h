@@ -3,8 +3,8 @@
 // The correctly rounded square root. Where the processor has a square-root instruction the builtin
 // is that instruction. Without one, compilers call the C library's sqrt, so an exact square root of
 // our own, in integer arithmetic, stands in: soft-float ABIs (Arm EABI's armel), the 68040 and
-// 68060 (whose FPU leaves fsqrt to software), and 32-bit PowerPC without the optional
-// general-purpose group of instructions (_ARCH_PPCGR).
+// 68060 (whose FPU leaves fsqrt to software), Alpha before the FIX extension (EV6), and 32-bit
+// PowerPC without the optional general-purpose group of instructions (_ARCH_PPCGR).
 #include <stdint.h>
 
 #include "math/float_bits.h"
@@ -80,6 +80,7 @@ inline double sqrtBySoftware(double v) {
 
 #if defined(__SOFTFP__) || defined(__mips_soft_float) || defined(_SOFT_FLOAT) || \
     defined(__riscv_float_abi_soft) || defined(__m68k__) ||                      \
+    (defined(__alpha__) && !defined(__alpha_fix__)) ||                           \
     (defined(__powerpc__) && !defined(__powerpc64__) && !defined(_ARCH_PPCGR))
 inline float sqrtF(float v) { return sqrtBySoftware(v); }
 inline double sqrtD(double v) { return sqrtBySoftware(v); }
