@@ -1,7 +1,16 @@
-# Cross-builds with one of Debian's cross compilers, named by its GNU triple:
+# Cross-builds with one of Debian's cross compilers, named by its GNU triple. Each target has
+# presets (CMakePresets.json) that use this file; its tests run under the emulator set below:
 #
-#   cmake -S . -B build/s390x -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/cross.cmake \
+#   cmake --preset s390x && cmake --build --preset s390x && ctest --preset s390x
+#
+# or by hand, with any triple:
+#
+#   cmake -S . -B build/my-s390x -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/cross.cmake \
 #         -DRAYMARCH_CROSS_TRIPLE=s390x-linux-gnu
+#   cmake --build build/my-s390x && ctest --test-dir build/my-s390x -L sampled -j2
+#
+# A cross build needs no GoogleTest for the target: its tests are the golden rows and the
+# executable's output (tests/image), and RAYMARCH_UNIT_TESTS stays off.
 #
 # Linux targets use <triple>-g++ (package g++-<triple>) and run under user-mode QEMU (package
 # qemu-user):
@@ -30,12 +39,12 @@ if(RAYMARCH_CROSS_TRIPLE MATCHES "mingw32$")
 else()
   set(CMAKE_SYSTEM_NAME Linux)
   set(CMAKE_CXX_COMPILER ${RAYMARCH_CROSS_TRIPLE}-g++)
-  # QEMU names two of its emulators differently from the triple.
+  # QEMU names some of its emulators differently from the triple.
   set(raymarch_qemu_arch ${raymarch_cross_arch})
   if(raymarch_cross_arch MATCHES "^i[3-6]86$")
     set(raymarch_qemu_arch i386)
-  elseif(raymarch_cross_arch STREQUAL "powerpc64le")
-    set(raymarch_qemu_arch ppc64le)
+  elseif(raymarch_cross_arch MATCHES "^powerpc(64|64le)?$")
+    string(REPLACE "powerpc" "ppc" raymarch_qemu_arch ${raymarch_cross_arch})
   endif()
   set(CMAKE_CROSSCOMPILING_EMULATOR qemu-${raymarch_qemu_arch} -L /usr/${RAYMARCH_CROSS_TRIPLE})
 endif()

@@ -1,13 +1,10 @@
 #pragma once
 
 #include "math/float_evaluation.h"
+#include "math/square_root.h"
 
 namespace rm {
 
-// Correctly rounded IEEE square root and floor; the builtins keep the renderer off the C library's
-// maths, and every target implements both exactly.
-inline float sqrtF(float v) { return __builtin_sqrtf(v); }
-inline double sqrtD(double v) { return __builtin_sqrt(v); }
 // Two exact floors of a double, the sign of a zero included, for processors without a rounding
 // instruction: from the truncating conversion, and from the rounding of an addition (2^52 + |v| is
 // |v| rounded to the nearest integer when |v| < 2^52).
@@ -31,7 +28,7 @@ inline double floorByRounding(double v) {
 // for a widened float), so one of the two floors above stands in. The pixel trace names the
 // method among its build lines.
 enum class FloorMethod { Instruction, Truncation, Rounding };
-#if defined(__SSE4_1__) || defined(__aarch64__) || defined(__wasm__) || defined(__powerpc64__) || \
+#if defined(__SSE4_1__) || defined(__aarch64__) || defined(__wasm__) || defined(_ARCH_PWR5X) || \
     defined(__s390x__)
 inline constexpr FloorMethod kFloorMethod = FloorMethod::Instruction;
 #elif defined(__x86_64__)

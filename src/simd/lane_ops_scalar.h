@@ -34,7 +34,7 @@ struct LaneOpsScalar {
     static F addF(F a, F b) { return a + b; }
     static F subF(F a, F b) { return a - b; }
     static F mulF(F a, F b) { return a * b; }
-    static F sqrtF(F a) { return __builtin_sqrtf(a); }
+    static F sqrtF(F a) { return rm::sqrtF(a); }
     static MF leF(F a, F b) { return a <= b; }
     static MF ltF(F a, F b) { return a < b; }
     static MF gtF(F a, F b) { return a > b; }
