@@ -244,13 +244,14 @@ TEST(NoiseTest, SingleLaneCellsAreThoseOfTheFloor) {
             EXPECT_EQ(doubleBits(cell.xf), doubleBits(x - std::floor(x))) << x << ", " << y;
             EXPECT_EQ(doubleBits(cell.yf), doubleBits(y - std::floor(y))) << x << ", " << y;
             EXPECT_EQ(cell.corners,
-                      hashes.corners[cellOf(std::floor(x)) << 8 | cellOf(std::floor(y))])
+                      planeCornersOf<LaneOpsScalar>(
+                          hashes.corners[cellOf(std::floor(x)) << 8 | cellOf(std::floor(y))]))
                 << x << ", " << y;
         }
     }
     const PlaneCellLanes<LaneOpsScalar> nan = planeCellLanes<LaneOpsScalar>(hashes, NAN, 0.5);
     EXPECT_TRUE(std::isnan(nan.xf));
-    EXPECT_EQ(nan.corners, hashes.corners[0 << 8 | 0]);
+    EXPECT_EQ(nan.corners, planeCornersOf<LaneOpsScalar>(hashes.corners[0 << 8 | 0]));
 }
 
 TEST(NoiseTest, FloorIsExactWithZerosOfBothSignsAndBeyondTheIntegers) {
@@ -335,7 +336,10 @@ TEST(NoiseTest, GradientTablesGiveTheHashTestsUpToTheSignOfAZero) {
             const uint64_t expected = doubleBits(planeNoiseFromHashes(corners, xf, yf) + 0.0);
             ASSERT_EQ(doubleBits(planeNoiseInCell<TableLaneOps>({xf, yf, codes}) + 0.0), expected)
                 << corners << " at " << xf << ", " << yf;
-            ASSERT_EQ(doubleBits(planeNoiseInCell<LaneOpsScalar>({xf, yf, codes}) + 0.0), expected)
+            ASSERT_EQ(doubleBits(planeNoiseInCell<LaneOpsScalar>(
+                                     {xf, yf, planeCornersOf<LaneOpsScalar>(codes)}) +
+                                 0.0),
+                      expected)
                 << corners << " at " << xf << ", " << yf;
         }
     }

@@ -58,4 +58,28 @@ constexpr PlaneGradientFarFactors makePlaneGradientFarFactors() {
 
 inline constexpr PlaneGradientFarFactors kPlaneGradientFarFactors = makePlaneGradientFarFactors();
 
+// For a single lane, the factors of a near corner's u + v and of the far corner beside it along
+// x, by the pair's two codes (near code in the low four bits), in entries of 64 bytes.
+struct PlaneGradientPairFactors {
+    struct Pair {
+        double gX;
+        double gY;
+        PlaneGradientFarFactors::Code far;
+        double unused[2];
+    };
+    alignas(64) Pair pairs[256];
+};
+
+constexpr PlaneGradientPairFactors makePlaneGradientPairFactors() {
+    const PlaneGradientFactors f = makePlaneGradientFactors();
+    const PlaneGradientFarFactors far = makePlaneGradientFarFactors();
+    PlaneGradientPairFactors pairs{};
+    for (int32_t h = 0; h < 256; ++h)
+        pairs.pairs[h] = {f.gX[h & 15], f.gY[h & 15], far.codes[h >> 4], {0.0, 0.0}};
+    return pairs;
+}
+
+inline constexpr PlaneGradientPairFactors kPlaneGradientPairFactors =
+    makePlaneGradientPairFactors();
+
 }  // namespace rm

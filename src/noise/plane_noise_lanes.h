@@ -33,6 +33,28 @@ __attribute__((always_inline)) inline GradientLanes<V> gradientLanes(typename V:
     return {V::flipSignD(u, codes, at), V::flipSignD(v, codes, at + 1)};
 }
 
+// Lanes that read a 16-entry table per lane.
+template <class V>
+concept GradientTableLanes = requires(typename V::L h) {
+    V::tableD(kPlaneGradientFactors.gX, h);
+};
+
+// A single lane of other operations carries a cell's corner codes as the offsets of its two
+// entries in kPlaneGradientPairFactors, (X, Y) with (X + 1, Y) in bits 6 to 13 and (X, Y + 1) with
+// (X + 1, Y + 1) in bits 22 to 29: a remembered cell keeps them, so a pass in it finds its
+// factors with a mask and a shift instead of four extractions and scalings.
+template <class V>
+constexpr bool kPlanePairOffsetLanes = V::kWidth == 1 && !GradientTableLanes<V>;
+
+template <class V>
+__attribute__((always_inline)) inline typename V::I planeCornersOf(int32_t codes) {
+    static_assert(sizeof(PlaneGradientPairFactors::Pair) == 64);
+    if constexpr (kPlanePairOffsetLanes<V>)
+        return (codes & 255) << 6 | (codes >> 8 & 255) << 22;
+    else
+        return codes;
+}
+
 // A point's offsets in its lattice cell and the cell's corner gradient choices. Looking the
 // corners up is the slow step, so it is separate: callers start the look-ups of all their points
 // before they interpolate any.
@@ -94,10 +116,10 @@ __attribute__((always_inline)) inline PlaneCellFloorsLanes<V> planeCellFloorsLan
         const PlaneFloorScalar fx = planeFloorScalar<V>(x);
         const PlaneFloorScalar fy = planeFloorScalar<V>(y);
         // Adding +0 changes no offset but the -0 of a point at -0 (see planeFloorScalar).
-        return {
-            {(x - fx.floor) + 0.0, (y - fy.floor) + 0.0, hashes.corners[fx.cell << 8 | fy.cell]},
-            fx.floor,
-            fy.floor};
+        return {{(x - fx.floor) + 0.0, (y - fy.floor) + 0.0,
+                 planeCornersOf<V>(hashes.corners[fx.cell << 8 | fy.cell])},
+                fx.floor,
+                fy.floor};
     } else {
         const typename V::D fx = V::floorD(x);
         const typename V::D fy = V::floorD(y);
@@ -167,7 +189,7 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
     const D fv = fadeLanes<V>(yf);
 
     GradientLanes<V> c1, c2, c3, c4;
-    if constexpr (requires(typename V::L h) { V::tableD(kPlaneGradientFactors.gX, h); }) {
+    if constexpr (GradientTableLanes<V>) {
         // Lanes that read a 16-entry table per lane form u + v of the near corners as sums of
         // products with the factors, instead of testing code bits.
         const typename V::L codes = V::widenI(cell.corners);
@@ -196,20 +218,19 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
         // and -0 at (X + 1, Y + 1), whatever its sign: there it is added to u - g with u = x1 or
         // y1, nonzero, which either is nonzero or is +0 from x - x; or to u - g with u = yf,
         // where only u = -0 and g = +0 give -0 + v = v, whose sign then vanishes in v * fu + g.
-        const PlaneGradientFactors& f = kPlaneGradientFactors;
-        const PlaneGradientFarFactors& far = kPlaneGradientFarFactors;
-        const int32_t codes = cell.corners;
-        auto sum = [&](int k, D x, D y) {
-            const int32_t h = codes >> 4 * k & 15;
-            return V::addD(V::mulD(x, f.gX[h]), V::mulD(y, f.gY[h]));
+        using Pair = PlaneGradientPairFactors::Pair;
+        const char* pairs = reinterpret_cast<const char*>(kPlaneGradientPairFactors.pairs);
+        const Pair& low = *reinterpret_cast<const Pair*>(pairs + (cell.corners & 0x3fc0));
+        const Pair& high = *reinterpret_cast<const Pair*>(pairs + (cell.corners >> 16));
+        auto sum = [&](const Pair& p, D x, D y) {
+            return V::addD(V::mulD(x, p.gX), V::mulD(y, p.gY));
         };
-        auto apart = [&](int k, D x, D y) {
-            const PlaneGradientFarFactors::Code& c = far.codes[codes >> 4 * k & 15];
-            return GradientLanes<V>{V::addD(V::mulD(x, c.uX), V::mulD(y, c.uY)),
-                                    V::addD(V::mulD(x, c.vX), V::mulD(y, c.vY))};
+        auto apart = [&](const Pair& p, D x, D y) {
+            return GradientLanes<V>{V::addD(V::mulD(x, p.far.uX), V::mulD(y, p.far.uY)),
+                                    V::addD(V::mulD(x, p.far.vX), V::mulD(y, p.far.vY))};
         };
-        return interpolateCell<V>(sum(0, xf, yf), apart(1, x1, yf), sum(2, xf, y1),
-                                  apart(3, x1, y1), fu, fv);
+        return interpolateCell<V>(sum(low, xf, yf), apart(low, x1, yf), sum(high, xf, y1),
+                                  apart(high, x1, y1), fu, fv);
     } else {
         const typename V::L codes = V::widenI(cell.corners);
         c1 = gradientLanes<V>(codes, 0, xf, yf);

@@ -78,6 +78,7 @@ __attribute__((always_inline)) inline GroundCellsLanes<V> rememberedGroundCellsL
     int first) {
     const GroundSamplesLanes<V> p = groundSamplesLanes<V>(x, z);
     GroundCellsLanes<V> out;
+#pragma GCC unroll 3
     for (int k = 0; k < kRememberedGroundCells; ++k) {
         out.cells[k] = rememberedPlaneCellLanes<V>(
             hashes, p.x[k], p.y[k],
