@@ -15,6 +15,7 @@
 #include "reference/noise.h"
 #include "reference/sky.h"
 #include "render/camera.h"
+#include "render/kernel_lanes.h"
 #include "render/kernel_table.h"
 #include "render/render_row.h"
 #include "render/sky.h"
@@ -138,9 +139,9 @@ TEST_P(SimdPathTest, SkyMatchesThePlainSky) {
     }
 }
 
-TEST_P(SimdPathTest, LaneMarchMatchesTheScalarMarch) {
-    // Rays from the eye, from points around the scene and from inside the sculpture, in numbers
-    // that leave lanes idle at the end.
+// Rays from the eye, from points around the scene and from inside the sculpture, in numbers that
+// leave lanes idle at the end.
+std::vector<rm::Ray> marchTestRays() {
     std::mt19937 random(17);
     std::uniform_real_distribution<float> component(-1.0f, 1.0f);
     std::vector<rm::Ray> rays;
@@ -153,14 +154,41 @@ TEST_P(SimdPathTest, LaneMarchMatchesTheScalarMarch) {
         rays.push_back({o, d});
     }
     rays.push_back({{0.0f, 5.0f, 0.0f}, {1.0f, 0.0f, 0.0f}});  // inside capsule 0
-    std::vector<rm::MarchHit> hits(rays.size());
-    rm::kernels().marchRays(rays.data(), static_cast<int>(rays.size()), hits.data());
+    return rays;
+}
+
+void expectPlainMarches(const std::vector<rm::Ray>& rays, const std::vector<rm::MarchHit>& hits) {
     for (std::size_t i = 0; i < rays.size(); ++i) {
         const rm::MarchHit expected =
             rm::reference::march(PlainFields{}, rays[i].origin, rays[i].direction);
         ASSERT_EQ(hits[i].material, expected.material) << "ray " << i;
         ASSERT_EQ(rm::floatBits(hits[i].distance), rm::floatBits(expected.distance)) << "ray " << i;
     }
+}
+
+TEST_P(SimdPathTest, LaneMarchMatchesTheScalarMarch) {
+    const std::vector<rm::Ray> rays = marchTestRays();
+    std::vector<rm::MarchHit> hits(rays.size());
+    rm::kernels().marchRays(rays.data(), static_cast<int>(rays.size()), hits.data());
+    expectPlainMarches(rays, hits);
+}
+
+// The single lanes with their constants the other way round from this build's: seen by the
+// compiler where this processor reads them from a record, and read where it sees them.
+struct LaneOpsScalarOtherConstants : rm::LaneOpsScalar {
+    static constexpr bool kConstantsInCode = !rm::LaneOpsScalar::kConstantsInCode;
+};
+
+TEST(LaneMarchConstants, SeenOrReadTheMarchIsThePlainOne) {
+    rmtest::publishSeedZeroNoise();
+    const std::vector<rm::Ray> rays = marchTestRays();
+    std::vector<rm::MarchHit> hits(rays.size());
+    rm::LaneKernels<LaneOpsScalarOtherConstants, 1>::marchRays(
+        rays.data(), static_cast<int>(rays.size()), hits.data());
+    expectPlainMarches(rays, hits);
+    rm::LaneKernels<LaneOpsScalarOtherConstants, 4>::marchRays(
+        rays.data(), static_cast<int>(rays.size()), hits.data());
+    expectPlainMarches(rays, hits);
 }
 
 TEST_P(SimdPathTest, RowsMatchTheExactImage) {

@@ -7,10 +7,23 @@
 
 namespace rm {
 
+// The constants of the noise's lane arithmetic. Most callers take kPlaneNoiseConstants, whose
+// values the compiler builds into the code. A processor that forms a constant from its address in
+// two or three instructions, again at every use in a loop short of registers, is better served by
+// a record the compiler cannot see into, read with one load a use (see the march).
+struct PlaneNoiseConstants {
+    double zero;
+    double one;
+    double fade[3];  // 6, 15, 10
+};
+
+inline constexpr PlaneNoiseConstants kPlaneNoiseConstants{0.0, 1.0, {6.0, 15.0, 10.0}};
+
 template <class V>
-typename V::D fadeLanes(typename V::D t) {
+typename V::D fadeLanes(typename V::D t, const PlaneNoiseConstants& c = kPlaneNoiseConstants) {
     const typename V::D a =
-        V::addD(V::mulD(V::subD(V::mulD(t, V::setD(6.0)), V::setD(15.0)), t), V::setD(10.0));
+        V::addD(V::mulD(V::subD(V::mulD(t, V::setD(c.fade[0])), V::setD(c.fade[1])), t),
+                V::setD(c.fade[2]));
     return V::mulD(a, V::mulD(V::mulD(t, t), t));
 }
 
@@ -149,12 +162,13 @@ struct PlaneCellMemory {
 // or an integral point, where -0 and +0 floor differently, looks its cell up again.
 template <class V>
 __attribute__((always_inline)) inline PlaneCellLanes<V> rememberedPlaneCellLanes(
-    const PlaneHashes& hashes, typename V::D x, typename V::D y, const PlaneCellMemory& memory) {
+    const PlaneHashes& hashes, typename V::D x, typename V::D y, const PlaneCellMemory& memory,
+    const PlaneNoiseConstants& c = kPlaneNoiseConstants) {
     using D = typename V::D;
     const D xf = V::subD(x, V::loadD(memory.floorX));
     const D yf = V::subD(y, V::loadD(memory.floorY));
-    const D zero = V::setD(0.0);
-    const D one = V::setD(1.0);
+    const D zero = V::setD(c.zero);
+    const D one = V::setD(c.one);
     const int inside = V::bitsD(V::andMD(V::andMD(V::ltD(zero, xf), V::ltD(xf, one)),
                                          V::andMD(V::ltD(zero, yf), V::ltD(yf, one))));
     if (inside == (1 << V::kWidth) - 1) return {xf, yf, V::loadI(memory.corners)};
@@ -179,14 +193,14 @@ __attribute__((always_inline)) inline typename V::D interpolateCell(
 
 template <class V>
 __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
-    const PlaneCellLanes<V>& cell) {
+    const PlaneCellLanes<V>& cell, const PlaneNoiseConstants& c = kPlaneNoiseConstants) {
     using D = typename V::D;
     const D xf = cell.xf;
     const D yf = cell.yf;
-    const D x1 = V::subD(xf, V::setD(1.0));
-    const D y1 = V::subD(yf, V::setD(1.0));
-    const D fu = fadeLanes<V>(xf);
-    const D fv = fadeLanes<V>(yf);
+    const D x1 = V::subD(xf, V::setD(c.one));
+    const D y1 = V::subD(yf, V::setD(c.one));
+    const D fu = fadeLanes<V>(xf, c);
+    const D fv = fadeLanes<V>(yf, c);
 
     GradientLanes<V> c1, c2, c3, c4;
     if constexpr (GradientTableLanes<V>) {

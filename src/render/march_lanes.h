@@ -15,6 +15,22 @@
 
 namespace rm {
 
+// The constants of a march's lane arithmetic (see PlaneNoiseConstants).
+struct MarchConstants {
+    GroundConstants ground;
+    WorldBoundConstants bound;
+    float zero;
+    float far;
+    float hitThreshold;
+    double stepScale;
+};
+
+inline constexpr MarchConstants kMarchConstants{kGroundConstants, kWorldBoundConstants, 0.0f,
+                                                kFarLimit,        kHitThreshold,        kStepScale};
+
+// kMarchConstants behind a pointer that the compiler must read, and so cannot see through.
+inline const MarchConstants* const volatile kMarchConstantsUnseen = &kMarchConstants;
+
 // Several independent groups of lanes keep the processor busy while one waits on its results.
 template <class V, int kGroups>
 struct MarchLanes {
@@ -57,18 +73,20 @@ struct PassStart {
 template <class V, int kGroups>
 __attribute__((always_inline)) inline PassStart<V> startPassLanes(MarchLanes<V, kGroups>& l,
                                                                   const PlaneHashes& hashes,
-                                                                  int first) {
+                                                                  int first,
+                                                                  const MarchConstants& k) {
     using F = typename V::F;
     const F t = V::loadF(l.t + first);
     const F px = V::addF(V::mulF(V::loadF(l.dx + first), t), V::loadF(l.ox + first));
     const F py = V::addF(V::mulF(V::loadF(l.dy + first), t), V::loadF(l.oy + first));
     const F pz = V::addF(V::mulF(V::loadF(l.dz + first), t), V::loadF(l.oz + first));
     if constexpr (V::kWidth == 1) {
-        return {t, px, py, pz, rememberedGroundCellsLanes<V>(hashes, px, pz, l.cells, first)};
+        return {t, px, py, pz,
+                rememberedGroundCellsLanes<V>(hashes, px, pz, l.cells, first, k.ground)};
     } else {
         // Across several lanes some lane leaves its cell in most passes, so a test for a
         // remembered cell costs more than the look-up it saves.
-        return {t, px, py, pz, groundCellsLanes<V>(hashes, px, pz)};
+        return {t, px, py, pz, groundCellsLanes<V>(hashes, px, pz, k.ground)};
     }
 }
 
@@ -76,24 +94,25 @@ __attribute__((always_inline)) inline PassStart<V> startPassLanes(MarchLanes<V, 
 template <class V, class Sculpture, int kGroups>
 __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>& l,
                                                           const PassStart<V>& start, int first,
-                                                          int liveLanes) {
+                                                          int liveLanes, const MarchConstants& k) {
     using F = typename V::F;
     constexpr int kWidth = V::kWidth;
     const int live = liveLanes >> first & ((1 << kWidth) - 1);
-    const F far = V::setF(kFarLimit);
-    const F zero = V::setF(0.0f);
+    const F far = V::setF(k.far);
+    const F zero = V::setF(k.zero);
     const F t = start.t;
     const F px = start.px;
     const F py = start.py;
     const F pz = start.pz;
-    const F g = groundFromCells<V>(start.ground, py);
+    const F g = groundFromCells<V>(start.ground, py, k.ground);
 
     // The sculpture is evaluated only where its lower bound cannot rule it out: exact where it is
     // at most the counting ground, or the far limit. A single lane first tests the world point,
     // which rules most passes out without turning the point into the frame.
     F s = far;
     bool farFromSculpture = false;
-    if constexpr (V::kWidth == 1) farFromSculpture = sculptureBeyondWorldPoint(px, py, pz, g);
+    if constexpr (V::kWidth == 1)
+        farFromSculpture = sculptureBeyondWorldPoint(px, py, pz, g, k.bound);
     if (!farFromSculpture) {
         const FramePointLanes<V> q = sculptureFramePointLanes<V>(px, py, pz);
         const int need = sculptureNeededLanes<V>(q.x, q.y, q.z, g) & live;
@@ -111,11 +130,11 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
     const typename V::MF gWins = V::andMF(V::gtF(g, zero), V::ltF(g, chosen));
     chosen = V::selectF(gWins, chosen, g);
     material = V::selectI(gWins, material, V::setI(2));
-    const int hit = V::bitsF(V::ltF(chosen, V::setF(kHitThreshold)));
+    const int hit = V::bitsF(V::ltF(chosen, V::setF(k.hitThreshold)));
 
     // Step in 64 bits and round once.
     const F stepped =
-        V::narrow(V::addD(V::mulD(V::widen(chosen), V::setD(kStepScale)), V::widen(t)));
+        V::narrow(V::addD(V::mulD(V::widen(chosen), V::setD(k.stepScale)), V::widen(t)));
     const int beyond = V::bitsF(V::geF(stepped, far));
     V::storeF(l.t + first, stepped);
     const typename V::I passes = V::addI(V::loadI(l.passes + first), V::setI(1));
@@ -143,6 +162,7 @@ template <class V, class Sculpture, int kGroups>
 void marchRaysLanes(const Ray* rays, int count, MarchHit* hits) {
     if (count <= 0) return;
     const PlaneHashes& hashes = *groundHashes;
+    const MarchConstants& k = V::kConstantsInCode ? kMarchConstants : *kMarchConstantsUnseen;
     MarchLanes<V, kGroups> l;
     if constexpr (V::kWidth == 1) l.cells.forget();
     constexpr int kCount = MarchLanes<V, kGroups>::kCount;
@@ -163,13 +183,13 @@ void marchRaysLanes(const Ray* rays, int count, MarchHit* hits) {
         // overlap.
         PassStart<V> starts[kGroups];
         for (int group = 0; group < kGroups; ++group) {
-            starts[group] = startPassLanes<V, kGroups>(l, hashes, group * V::kWidth);
+            starts[group] = startPassLanes<V, kGroups>(l, hashes, group * V::kWidth, k);
         }
         uint32_t done = 0;
         for (int group = 0; group < kGroups; ++group) {
             const int first = group * V::kWidth;
             done |= static_cast<uint32_t>(finishPassLanes<V, Sculpture, kGroups>(
-                        l, starts[group], first, static_cast<int>(live)))
+                        l, starts[group], first, static_cast<int>(live), k))
                     << first;
         }
         if (done == 0) continue;

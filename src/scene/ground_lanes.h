@@ -8,6 +8,27 @@
 
 namespace rm {
 
+// The constants of the ground's lane arithmetic, taken as the noise's are (see
+// PlaneNoiseConstants).
+struct GroundConstants {
+    PlaneNoiseConstants noise;
+    float turnShift;  // 15
+    float turnCosine;
+    float scales[3];
+    float lift;  // 14
+    float rise;  // 1
+    double amplitudes[3];
+};
+
+inline constexpr GroundConstants kGroundConstants{
+    kPlaneNoiseConstants,
+    15.0f,
+    kGroundTurnCosine,
+    {kGroundNoiseScales[0], kGroundNoiseScales[1], kGroundNoiseScales[2]},
+    14.0f,
+    1.0f,
+    {kGroundNoiseAmplitudes[0], kGroundNoiseAmplitudes[1], kGroundNoiseAmplitudes[2]}};
+
 // The three sample cells of a ground evaluation, looked up; groundFromCells finishes it.
 template <class V>
 struct GroundCellsLanes {
@@ -22,26 +43,27 @@ struct GroundSamplesLanes {
 };
 
 template <class V>
-__attribute__((always_inline)) inline GroundSamplesLanes<V> groundSamplesLanes(typename V::F x,
-                                                                               typename V::F z) {
+__attribute__((always_inline)) inline GroundSamplesLanes<V> groundSamplesLanes(
+    typename V::F x, typename V::F z, const GroundConstants& k = kGroundConstants) {
     using F = typename V::F;
-    const F a = V::subF(z, V::setF(15.0f));
-    const F c = V::setF(kGroundTurnCosine);
+    const F a = V::subF(z, V::setF(k.turnShift));
+    const F c = V::setF(k.turnCosine);
     const F turnedX = V::subF(V::mulF(a, c), x);
     const F turnedZ = V::addF(V::mulF(x, c), a);
     GroundSamplesLanes<V> out;
-    for (int k = 0; k < 3; ++k) {
-        const F s = V::setF(kGroundNoiseScales[k]);
-        out.x[k] = V::widen(V::mulF(turnedZ, s));
-        out.y[k] = V::widen(V::mulF(turnedX, s));
+    for (int i = 0; i < 3; ++i) {
+        const F s = V::setF(k.scales[i]);
+        out.x[i] = V::widen(V::mulF(turnedZ, s));
+        out.y[i] = V::widen(V::mulF(turnedX, s));
     }
     return out;
 }
 
 template <class V>
 __attribute__((always_inline)) inline GroundCellsLanes<V> groundCellsLanes(
-    const PlaneHashes& hashes, typename V::F x, typename V::F z) {
-    const GroundSamplesLanes<V> p = groundSamplesLanes<V>(x, z);
+    const PlaneHashes& hashes, typename V::F x, typename V::F z,
+    const GroundConstants& c = kGroundConstants) {
+    const GroundSamplesLanes<V> p = groundSamplesLanes<V>(x, z, c);
     GroundCellsLanes<V> out;
     for (int k = 0; k < 3; ++k)
         out.cells[k] = planeCellLanes<V>(hashes, p.x[k], p.y[k]);
@@ -75,14 +97,15 @@ struct GroundCellMemory {
 template <class V, int kCount>
 __attribute__((always_inline)) inline GroundCellsLanes<V> rememberedGroundCellsLanes(
     const PlaneHashes& hashes, typename V::F x, typename V::F z, GroundCellMemory<kCount>& memory,
-    int first) {
-    const GroundSamplesLanes<V> p = groundSamplesLanes<V>(x, z);
+    int first, const GroundConstants& c = kGroundConstants) {
+    const GroundSamplesLanes<V> p = groundSamplesLanes<V>(x, z, c);
     GroundCellsLanes<V> out;
 #pragma GCC unroll 3
     for (int k = 0; k < kRememberedGroundCells; ++k) {
         out.cells[k] = rememberedPlaneCellLanes<V>(
             hashes, p.x[k], p.y[k],
-            {memory.floorX[k] + first, memory.floorY[k] + first, memory.corners[k] + first});
+            {memory.floorX[k] + first, memory.floorY[k] + first, memory.corners[k] + first},
+            c.noise);
     }
     for (int k = kRememberedGroundCells; k < 3; ++k)
         out.cells[k] = planeCellLanes<V>(hashes, p.x[k], p.y[k]);
@@ -91,15 +114,16 @@ __attribute__((always_inline)) inline GroundCellsLanes<V> rememberedGroundCellsL
 
 template <class V>
 __attribute__((always_inline)) inline typename V::F groundFromCells(
-    const GroundCellsLanes<V>& cells, typename V::F y) {
+    const GroundCellsLanes<V>& cells, typename V::F y,
+    const GroundConstants& c = kGroundConstants) {
     using F = typename V::F;
     // Narrow after every term, as the scalar field does.
-    F h = V::addF(y, V::setF(14.0f));
+    F h = V::addF(y, V::setF(c.lift));
     for (int k = 0; k < 3; ++k) {
-        const typename V::D n = planeNoiseInCell<V>(cells.cells[k]);
-        h = V::narrow(V::addD(V::widen(h), V::mulD(n, V::setD(kGroundNoiseAmplitudes[k]))));
+        const typename V::D n = planeNoiseInCell<V>(cells.cells[k], c.noise);
+        h = V::narrow(V::addD(V::widen(h), V::mulD(n, V::setD(c.amplitudes[k]))));
     }
-    return V::addF(h, V::setF(1.0f));
+    return V::addF(h, V::setF(c.rise));
 }
 
 // groundDistance at many points, a register of lanes at a time; the last register is filled up

@@ -45,19 +45,35 @@ __attribute__((always_inline)) inline int sculptureNeededLanes(typename V::F qx,
 // about d from the box's centre in the frame, and the field there is at least d - 6 * sqrt(3) - 1,
 // more than 11.4 below d. The 13.5 and the thousandth of the reach cover that, the roundings of
 // the turn and of the float field, and those of this test, many times over.
-inline bool sculptureBeyondWorldPoint(float px, float py, float pz, float g) {
-    // The world point that the frame turns into the box's centre (1, -1, -4): the transposed turn
-    // of (1, -1, -4) less the frame's shift of (0, 0, -5).
-    constexpr float kCentreX = kSculptureFrame.m[0] - kSculptureFrame.m[1] + kSculptureFrame.m[2];
-    constexpr float kCentreY = kSculptureFrame.m[4] - kSculptureFrame.m[5] + kSculptureFrame.m[6];
-    constexpr float kCentreZ = kSculptureFrame.m[8] - kSculptureFrame.m[9] + kSculptureFrame.m[10];
-    static_assert(kSculptureFrame.m[12] == 0.0f && kSculptureFrame.m[13] == 0.0f &&
-                  kSculptureFrame.m[14] == 0.0f);
-    const float dx = px - kCentreX;
-    const float dy = py - kCentreY;
-    const float dz = pz - kCentreZ;
-    const float limit = g > 0.0f && g < kFarLimit ? g : kFarLimit;
-    const float reach = (limit + 13.5f) * 1.001f;
+// Its constants, taken as the ground's are (see GroundConstants).
+struct WorldBoundConstants {
+    float centre[3];
+    float zero;
+    float far;
+    float margin;  // 13.5
+    float scale;   // 1.001
+};
+
+// The world point that the frame turns into the box's centre (1, -1, -4): the transposed turn of
+// (1, -1, -4) less the frame's shift of (0, 0, -5).
+static_assert(kSculptureFrame.m[12] == 0.0f && kSculptureFrame.m[13] == 0.0f &&
+              kSculptureFrame.m[14] == 0.0f);
+inline constexpr WorldBoundConstants kWorldBoundConstants{
+    {kSculptureFrame.m[0] - kSculptureFrame.m[1] + kSculptureFrame.m[2],
+     kSculptureFrame.m[4] - kSculptureFrame.m[5] + kSculptureFrame.m[6],
+     kSculptureFrame.m[8] - kSculptureFrame.m[9] + kSculptureFrame.m[10]},
+    0.0f,
+    kFarLimit,
+    13.5f,
+    1.001f};
+
+inline bool sculptureBeyondWorldPoint(float px, float py, float pz, float g,
+                                      const WorldBoundConstants& c = kWorldBoundConstants) {
+    const float dx = px - c.centre[0];
+    const float dy = py - c.centre[1];
+    const float dz = pz - c.centre[2];
+    const float limit = g > c.zero && g < c.far ? g : c.far;
+    const float reach = (limit + c.margin) * c.scale;
     return (dx * dx + dy * dy) + dz * dz > reach * reach;
 }
 

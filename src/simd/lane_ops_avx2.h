@@ -11,6 +11,7 @@ namespace rm::avx2 {
 
 struct LaneOpsAvx2 {
     static constexpr int kWidth = 4;
+    static constexpr bool kConstantsInCode = true;
     using F = __m128;    // float lanes
     using D = __m256d;   // double lanes
     using I = __m128i;   // 32-bit integer lanes

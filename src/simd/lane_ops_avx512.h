@@ -12,6 +12,7 @@ namespace rm::avx512 {
 
 struct LaneOpsAvx512 {
     static constexpr int kWidth = 8;
+    static constexpr bool kConstantsInCode = true;
     using F = __m256;
     using D = __m512d;
     using I = __m256i;

@@ -14,6 +14,7 @@ namespace rm::neon {
 
 struct LaneOpsNeon {
     static constexpr int kWidth = 4;
+    static constexpr bool kConstantsInCode = true;
     // Lanes 0 and 1 in `low`, 2 and 3 in `high`.
     struct Doubles {
         float64x2_t low;

@@ -12,6 +12,7 @@ namespace rm {
 
 struct LaneOpsWasm {
     static constexpr int kWidth = 4;
+    static constexpr bool kConstantsInCode = true;
     // Lanes 0 and 1 in `low`, 2 and 3 in `high`.
     struct Pair {
         v128_t low;
