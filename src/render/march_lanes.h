@@ -93,7 +93,10 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
     // which rules most passes out without turning the point into the frame.
     F s = far;
     bool farFromSculpture = false;
-    if constexpr (V::kWidth == 1) farFromSculpture = sculptureBeyondWorldPoint(px, py, pz, g);
+    if constexpr (V::kWidth == 1)
+        farFromSculpture = sculptureBeyondWorldPoint(px, py, pz, g);
+    else
+        farFromSculpture = (live & ~sculptureBeyondWorldLanes<V>(px, py, pz, g)) == 0;
     if (!farFromSculpture) {
         const FramePointLanes<V> q = sculptureFramePointLanes<V>(px, py, pz);
         const int need = sculptureNeededLanes<V>(q.x, q.y, q.z, g) & live;

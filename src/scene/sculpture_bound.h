@@ -45,20 +45,39 @@ __attribute__((always_inline)) inline int sculptureNeededLanes(typename V::F qx,
 // about d from the box's centre in the frame, and the field there is at least d - 6 * sqrt(3) - 1,
 // more than 11.4 below d. The 13.5 and the thousandth of the reach cover that, the roundings of
 // the turn and of the float field, and those of this test, many times over.
+// The world point that the frame turns into the box's centre (1, -1, -4): the transposed turn of
+// (1, -1, -4) less the frame's shift of (0, 0, -5).
+constexpr float kWorldCentreX = kSculptureFrame.m[0] - kSculptureFrame.m[1] + kSculptureFrame.m[2];
+constexpr float kWorldCentreY = kSculptureFrame.m[4] - kSculptureFrame.m[5] + kSculptureFrame.m[6];
+constexpr float kWorldCentreZ = kSculptureFrame.m[8] - kSculptureFrame.m[9] + kSculptureFrame.m[10];
+static_assert(kSculptureFrame.m[12] == 0.0f && kSculptureFrame.m[13] == 0.0f &&
+              kSculptureFrame.m[14] == 0.0f);
+
 inline bool sculptureBeyondWorldPoint(float px, float py, float pz, float g) {
-    // The world point that the frame turns into the box's centre (1, -1, -4): the transposed turn
-    // of (1, -1, -4) less the frame's shift of (0, 0, -5).
-    constexpr float kCentreX = kSculptureFrame.m[0] - kSculptureFrame.m[1] + kSculptureFrame.m[2];
-    constexpr float kCentreY = kSculptureFrame.m[4] - kSculptureFrame.m[5] + kSculptureFrame.m[6];
-    constexpr float kCentreZ = kSculptureFrame.m[8] - kSculptureFrame.m[9] + kSculptureFrame.m[10];
-    static_assert(kSculptureFrame.m[12] == 0.0f && kSculptureFrame.m[13] == 0.0f &&
-                  kSculptureFrame.m[14] == 0.0f);
-    const float dx = px - kCentreX;
-    const float dy = py - kCentreY;
-    const float dz = pz - kCentreZ;
+    const float dx = px - kWorldCentreX;
+    const float dy = py - kWorldCentreY;
+    const float dz = pz - kWorldCentreZ;
     const float limit = g > 0.0f && g < kFarLimit ? g : kFarLimit;
     const float reach = (limit + 13.5f) * 1.001f;
     return (dx * dx + dy * dy) + dz * dz > reach * reach;
+}
+
+// sculptureBeyondWorldPoint in every lane, one bit per lane: several lanes rule a pass out with it
+// before they turn their points into the frame and bound them there in double precision.
+template <class V>
+__attribute__((always_inline)) inline int sculptureBeyondWorldLanes(typename V::F px,
+                                                                    typename V::F py,
+                                                                    typename V::F pz,
+                                                                    typename V::F g) {
+    using F = typename V::F;
+    const F dx = V::subF(px, V::setF(kWorldCentreX));
+    const F dy = V::subF(py, V::setF(kWorldCentreY));
+    const F dz = V::subF(pz, V::setF(kWorldCentreZ));
+    const F far = V::setF(kFarLimit);
+    const F limit = V::selectF(V::andMF(V::gtF(g, V::setF(0.0f)), V::ltF(g, far)), far, g);
+    const F reach = V::mulF(V::addF(limit, V::setF(13.5f)), V::setF(1.001f));
+    const F squared = V::addF(V::addF(V::mulF(dx, dx), V::mulF(dy, dy)), V::mulF(dz, dz));
+    return V::bitsF(V::gtF(squared, V::mulF(reach, reach)));
 }
 
 }  // namespace rm
