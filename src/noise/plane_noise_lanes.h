@@ -2,6 +2,8 @@
 
 // Gradient noise of the plane z = 0 at one point per lane, written once for every set of lane
 // operations (see lane_ops_*.h). Each lane computes exactly what noisePlane computes.
+#include <stddef.h>
+
 #include "noise/plane_gradient_table.h"
 #include "noise/plane_hashes.h"
 
@@ -37,6 +39,12 @@ __attribute__((always_inline)) inline GradientLanes<V> gradientLanes(typename V:
 template <class V>
 concept GradientTableLanes = requires(typename V::L h) {
     V::tableD(kPlaneGradientFactors.gX, h);
+};
+
+// Lanes that load consecutive doubles from each lane's own row into columns of lanes.
+template <class V>
+concept PairColumnLanes = requires(const double* const* rows) {
+    V::template columnsD<6>(rows, 0);
 };
 
 // A single lane of other operations carries a cell's corner codes as the offsets of its two
@@ -231,6 +239,30 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
         };
         return interpolateCell<V>(sum(low, xf, yf), apart(low, x1, yf), sum(high, xf, y1),
                                   apart(high, x1, y1), fu, fv);
+    } else if constexpr (PairColumnLanes<V>) {
+        // Lanes that load columns read each lane's factors from kPlaneGradientPairFactors and form
+        // the same sums of products as a single lane, so each lane's value is a single lane's.
+        alignas(64) int32_t codes[V::kWidth];
+        V::storeI(codes, cell.corners);
+        const double* low[V::kWidth];
+        const double* high[V::kWidth];
+        for (int lane = 0; lane < V::kWidth; ++lane) {
+            low[lane] = &kPlaneGradientPairFactors.pairs[codes[lane] & 255].gX;
+            high[lane] = &kPlaneGradientPairFactors.pairs[codes[lane] >> 8 & 255].gX;
+        }
+        static_assert(offsetof(PlaneGradientPairFactors::Pair, far) == 2 * sizeof(double));
+        using Columns = typename V::template ColumnsD<6>;
+        auto sum = [](const Columns& p, D x, D y) {
+            return V::addD(V::mulD(x, p.column[0]), V::mulD(y, p.column[1]));
+        };
+        auto apart = [](const Columns& p, D x, D y) {
+            return GradientLanes<V>{V::addD(V::mulD(x, p.column[2]), V::mulD(y, p.column[3])),
+                                    V::addD(V::mulD(x, p.column[4]), V::mulD(y, p.column[5]))};
+        };
+        const Columns lowPairs = V::template columnsD<6>(low, 0);
+        const Columns highPairs = V::template columnsD<6>(high, 0);
+        return interpolateCell<V>(sum(lowPairs, xf, yf), apart(lowPairs, x1, yf),
+                                  sum(highPairs, xf, y1), apart(highPairs, x1, y1), fu, fv);
     } else {
         const typename V::L codes = V::widenI(cell.corners);
         c1 = gradientLanes<V>(codes, 0, xf, yf);

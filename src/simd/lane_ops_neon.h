@@ -104,6 +104,29 @@ struct LaneOpsNeon {
                  table[vgetq_lane_s32(index, 2)], table[vgetq_lane_s32(index, 3)]};
     }
 
+    // Consecutive doubles from each lane's own row, from rows[lane][first] on: column j holds
+    // double first + j of every lane's row. Two doubles of a row load at once, and a pair of
+    // rows' loads interleave into two columns (structure loads into lanes would take fewer
+    // instructions, but GCC moves their register groups through the stack).
+    template <int kColumns>
+    struct ColumnsD {
+        D column[kColumns];
+    };
+    template <int kColumns>
+    static ColumnsD<kColumns> columnsD(const double* const* rows, int first) {
+        static_assert(kColumns % 2 == 0);
+        ColumnsD<kColumns> out;
+        for (int j = 0; j < kColumns; j += 2) {
+            const float64x2_t r0 = vld1q_f64(rows[0] + first + j);
+            const float64x2_t r1 = vld1q_f64(rows[1] + first + j);
+            const float64x2_t r2 = vld1q_f64(rows[2] + first + j);
+            const float64x2_t r3 = vld1q_f64(rows[3] + first + j);
+            out.column[j] = {vzip1q_f64(r0, r1), vzip1q_f64(r2, r3)};
+            out.column[j + 1] = {vzip2q_f64(r0, r1), vzip2q_f64(r2, r3)};
+        }
+        return out;
+    }
+
     static L widenI(I v) {
         const uint32x4_t u = vreinterpretq_u32_s32(v);
         return {vmovl_u32(vget_low_u32(u)), vmovl_high_u32(u)};
