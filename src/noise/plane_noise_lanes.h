@@ -41,10 +41,10 @@ concept GradientTableLanes = requires(typename V::L h) {
     V::tableD(kPlaneGradientFactors.gX, h);
 };
 
-// Lanes that load consecutive doubles from each lane's own row into columns of lanes.
+// Lanes that keep a point per lane and take its dot products with a row of two doubles per lane.
 template <class V>
-concept PairColumnLanes = requires(const double* const* rows) {
-    V::template columnsD<6>(rows, 0);
+concept PointRowLanes = requires(typename V::D x, const double* const* rows) {
+    V::dotRowsD(V::subPoints(V::pointsD(x, x), 1.0, 0.0), rows, 0);
 };
 
 // A single lane of other operations carries a cell's corner codes as the offsets of its two
@@ -76,12 +76,36 @@ struct PlaneCellLanes {
 // The corner codes of the cells whose floors are fx, fy. An out-of-range or NaN floor truncates
 // to 0x80000000, whose cell is 0, as in the scalar code.
 template <class V>
+__attribute__((always_inline)) inline typename V::I planeCornersOfTruncated(
+    const PlaneHashes& hashes, typename V::I tx, typename V::I ty) {
+    const typename V::I cx = V::andI(tx, V::setI(255));
+    const typename V::I cy = V::andI(ty, V::setI(255));
+    return V::gather(hashes.corners, V::orI(V::shiftLeftI(cx, 8), cy));
+}
+
+template <class V>
 __attribute__((always_inline)) inline typename V::I planeCornersLanes(const PlaneHashes& hashes,
                                                                       typename V::D fx,
                                                                       typename V::D fy) {
-    const typename V::I cx = V::andI(V::truncate(fx), V::setI(255));
-    const typename V::I cy = V::andI(V::truncate(fy), V::setI(255));
-    return V::gather(hashes.corners, V::orI(V::shiftLeftI(cx, 8), cy));
+    return planeCornersOfTruncated<V>(hashes, V::truncate(fx), V::truncate(fy));
+}
+
+// Lanes that floor float lanes, and truncate integral float lanes to the low bits truncate gives.
+template <class V>
+concept FloatFloorLanes = requires(typename V::F v) {
+    V::floorF(v);
+    V::truncateIntegralF(v);
+};
+
+// planeCellLanes at the widened float points (x, y). A float's floor is a float, which widens to
+// the double's floor, and truncates to the same cell; the offsets are the double differences.
+template <class V>
+__attribute__((always_inline)) inline PlaneCellLanes<V> planeCellOfFloatsLanes(
+    const PlaneHashes& hashes, typename V::F x, typename V::F y) {
+    const typename V::F fx = V::floorF(x);
+    const typename V::F fy = V::floorF(y);
+    return {V::subD(V::widen(x), V::widen(fx)), V::subD(V::widen(y), V::widen(fy)),
+            planeCornersOfTruncated<V>(hashes, V::truncateIntegralF(fx), V::truncateIntegralF(fy))};
 }
 
 // A single lane's floor of v and its cell, both from one truncating conversion where v is within
@@ -239,9 +263,11 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
         };
         return interpolateCell<V>(sum(low, xf, yf), apart(low, x1, yf), sum(high, xf, y1),
                                   apart(high, x1, y1), fu, fv);
-    } else if constexpr (PairColumnLanes<V>) {
-        // Lanes that load columns read each lane's factors from kPlaneGradientPairFactors and form
-        // the same sums of products as a single lane, so each lane's value is a single lane's.
+    } else if constexpr (PointRowLanes<V>) {
+        // Lanes that take dot products with rows read each lane's factors from
+        // kPlaneGradientPairFactors and form the same sums of products as a single lane, so each
+        // lane's value is a single lane's. A corner's point less (1, 0), (0, 1) or (1, 1) holds
+        // the very differences xf - 1 and yf - 1, next to offsets less +0, which stay as they are.
         alignas(64) int32_t codes[V::kWidth];
         V::storeI(codes, cell.corners);
         const double* low[V::kWidth];
@@ -251,18 +277,14 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
             high[lane] = &kPlaneGradientPairFactors.pairs[codes[lane] >> 8 & 255].gX;
         }
         static_assert(offsetof(PlaneGradientPairFactors::Pair, far) == 2 * sizeof(double));
-        using Columns = typename V::template ColumnsD<6>;
-        auto sum = [](const Columns& p, D x, D y) {
-            return V::addD(V::mulD(x, p.column[0]), V::mulD(y, p.column[1]));
-        };
-        auto apart = [](const Columns& p, D x, D y) {
-            return GradientLanes<V>{V::addD(V::mulD(x, p.column[2]), V::mulD(y, p.column[3])),
-                                    V::addD(V::mulD(x, p.column[4]), V::mulD(y, p.column[5]))};
-        };
-        const Columns lowPairs = V::template columnsD<6>(low, 0);
-        const Columns highPairs = V::template columnsD<6>(high, 0);
-        return interpolateCell<V>(sum(lowPairs, xf, yf), apart(lowPairs, x1, yf),
-                                  sum(highPairs, xf, y1), apart(highPairs, x1, y1), fu, fv);
+        const typename V::Points p = V::pointsD(xf, yf);
+        const typename V::Points pX1 = V::subPoints(p, 1.0, 0.0);
+        const typename V::Points pY1 = V::subPoints(p, 0.0, 1.0);
+        const typename V::Points pXY1 = V::subPoints(p, 1.0, 1.0);
+        return interpolateCell<V>(V::dotRowsD(p, low, 0),
+                                  {V::dotRowsD(pX1, low, 2), V::dotRowsD(pX1, low, 4)},
+                                  V::dotRowsD(pY1, high, 0),
+                                  {V::dotRowsD(pXY1, high, 2), V::dotRowsD(pXY1, high, 4)}, fu, fv);
     } else {
         const typename V::L codes = V::widenI(cell.corners);
         c1 = gradientLanes<V>(codes, 0, xf, yf);

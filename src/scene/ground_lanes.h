@@ -14,7 +14,13 @@ struct GroundCellsLanes {
     PlaneCellLanes<V> cells[3];
 };
 
-// The sample points of the three cells, in the plane of the noise.
+// The sample points of the three cells, in the plane of the noise, as floats and widened.
+template <class V>
+struct GroundSampleFloatsLanes {
+    typename V::F x[3];
+    typename V::F y[3];
+};
+
 template <class V>
 struct GroundSamplesLanes {
     typename V::D x[3];
@@ -22,18 +28,30 @@ struct GroundSamplesLanes {
 };
 
 template <class V>
-__attribute__((always_inline)) inline GroundSamplesLanes<V> groundSamplesLanes(typename V::F x,
-                                                                               typename V::F z) {
+__attribute__((always_inline)) inline GroundSampleFloatsLanes<V> groundSampleFloatsLanes(
+    typename V::F x, typename V::F z) {
     using F = typename V::F;
     const F a = V::subF(z, V::setF(15.0f));
     const F c = V::setF(kGroundTurnCosine);
     const F turnedX = V::subF(V::mulF(a, c), x);
     const F turnedZ = V::addF(V::mulF(x, c), a);
-    GroundSamplesLanes<V> out;
+    GroundSampleFloatsLanes<V> out;
     for (int k = 0; k < 3; ++k) {
         const F s = V::setF(kGroundNoiseScales[k]);
-        out.x[k] = V::widen(V::mulF(turnedZ, s));
-        out.y[k] = V::widen(V::mulF(turnedX, s));
+        out.x[k] = V::mulF(turnedZ, s);
+        out.y[k] = V::mulF(turnedX, s);
+    }
+    return out;
+}
+
+template <class V>
+__attribute__((always_inline)) inline GroundSamplesLanes<V> groundSamplesLanes(typename V::F x,
+                                                                               typename V::F z) {
+    const GroundSampleFloatsLanes<V> p = groundSampleFloatsLanes<V>(x, z);
+    GroundSamplesLanes<V> out;
+    for (int k = 0; k < 3; ++k) {
+        out.x[k] = V::widen(p.x[k]);
+        out.y[k] = V::widen(p.y[k]);
     }
     return out;
 }
@@ -41,10 +59,16 @@ __attribute__((always_inline)) inline GroundSamplesLanes<V> groundSamplesLanes(t
 template <class V>
 __attribute__((always_inline)) inline GroundCellsLanes<V> groundCellsLanes(
     const PlaneHashes& hashes, typename V::F x, typename V::F z) {
-    const GroundSamplesLanes<V> p = groundSamplesLanes<V>(x, z);
     GroundCellsLanes<V> out;
-    for (int k = 0; k < 3; ++k)
-        out.cells[k] = planeCellLanes<V>(hashes, p.x[k], p.y[k]);
+    if constexpr (FloatFloorLanes<V>) {
+        const GroundSampleFloatsLanes<V> p = groundSampleFloatsLanes<V>(x, z);
+        for (int k = 0; k < 3; ++k)
+            out.cells[k] = planeCellOfFloatsLanes<V>(hashes, p.x[k], p.y[k]);
+    } else {
+        const GroundSamplesLanes<V> p = groundSamplesLanes<V>(x, z);
+        for (int k = 0; k < 3; ++k)
+            out.cells[k] = planeCellLanes<V>(hashes, p.x[k], p.y[k]);
+    }
     return out;
 }
 

@@ -88,6 +88,15 @@ struct LaneOpsNeon {
     }
     // Truncation toward zero; out of range it saturates, and NaN gives 0.
     static I truncateF(F v) { return vcvtq_s32_f32(v); }
+    // FRINTM: the floor, exact for every float.
+    static F floorF(F a) { return vrndmq_f32(a); }
+    // Truncation of integral values, with truncate's low 31 bits: at 2^31 and above 0x80000000
+    // (FCVTZS would saturate to 0x7fffffff), below -2^31 0x80000000 from FCVTZS, and for NaN 0,
+    // whose low bits are those of truncate's 0x80000000.
+    static I truncateIntegralF(F v) {
+        const uint32x4_t big = vcgeq_f32(v, vdupq_n_f32(2147483648.0f));
+        return vbslq_s32(big, vdupq_n_s32(INT32_MIN), vcvtq_s32_f32(v));
+    }
 
     static I setI(int32_t v) { return vdupq_n_s32(v); }
     static I loadI(const int32_t* p) { return vld1q_s32(p); }
@@ -104,27 +113,27 @@ struct LaneOpsNeon {
                  table[vgetq_lane_s32(index, 2)], table[vgetq_lane_s32(index, 3)]};
     }
 
-    // Consecutive doubles from each lane's own row, from rows[lane][first] on: column j holds
-    // double first + j of every lane's row. Two doubles of a row load at once, and a pair of
-    // rows' loads interleave into two columns (structure loads into lanes would take fewer
-    // instructions, but GCC moves their register groups through the stack).
-    template <int kColumns>
-    struct ColumnsD {
-        D column[kColumns];
+    // Each lane's point (x, y) in a register of its own, x low.
+    struct Points {
+        float64x2_t lane[kWidth];
     };
-    template <int kColumns>
-    static ColumnsD<kColumns> columnsD(const double* const* rows, int first) {
-        static_assert(kColumns % 2 == 0);
-        ColumnsD<kColumns> out;
-        for (int j = 0; j < kColumns; j += 2) {
-            const float64x2_t r0 = vld1q_f64(rows[0] + first + j);
-            const float64x2_t r1 = vld1q_f64(rows[1] + first + j);
-            const float64x2_t r2 = vld1q_f64(rows[2] + first + j);
-            const float64x2_t r3 = vld1q_f64(rows[3] + first + j);
-            out.column[j] = {vzip1q_f64(r0, r1), vzip1q_f64(r2, r3)};
-            out.column[j + 1] = {vzip2q_f64(r0, r1), vzip2q_f64(r2, r3)};
-        }
-        return out;
+    static Points pointsD(D x, D y) {
+        return {{vzip1q_f64(x.low, y.low), vzip2q_f64(x.low, y.low), vzip1q_f64(x.high, y.high),
+                 vzip2q_f64(x.high, y.high)}};
+    }
+    // Every point less (dx, dy).
+    static Points subPoints(const Points& p, double dx, double dy) {
+        const float64x2_t d = {dx, dy};
+        return {{vsubq_f64(p.lane[0], d), vsubq_f64(p.lane[1], d), vsubq_f64(p.lane[2], d),
+                 vsubq_f64(p.lane[3], d)}};
+    }
+    // x * r[0] + y * r[1] in each lane, with its point (x, y) and r = rows[lane] + first: one
+    // product of the point and the row, and a pairwise sum of two lanes' products.
+    static D dotRowsD(const Points& p, const double* const* rows, int first) {
+        float64x2_t m[kWidth];
+        for (int lane = 0; lane < kWidth; ++lane)
+            m[lane] = vmulq_f64(p.lane[lane], vld1q_f64(rows[lane] + first));
+        return {vpaddq_f64(m[0], m[1]), vpaddq_f64(m[2], m[3])};
     }
 
     static L widenI(I v) {
