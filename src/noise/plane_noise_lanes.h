@@ -43,8 +43,9 @@ concept GradientTableLanes = requires(typename V::L h) {
 
 // Lanes that keep a point per lane and take its dot products with a row of two doubles per lane.
 template <class V>
-concept PointRowLanes = requires(typename V::D x, const double* const* rows) {
-    V::dotRowsD(V::subPoints(V::pointsD(x, x), 1.0, 0.0), rows, 0);
+concept PointRowLanes = requires(typename V::D x, const double* const* rows, typename V::I i) {
+    V::dotRowsD(V::pointsD(x, x), V::subPoints(V::pointsD(x, x), 1.0, 0.0), rows);
+    V::template gatherBytesShifted<6>(static_cast<const uint16_t*>(nullptr), i);
 };
 
 // A single lane of other operations carries a cell's corner codes as the offsets of its two
@@ -80,7 +81,14 @@ __attribute__((always_inline)) inline typename V::I planeCornersOfTruncated(
     const PlaneHashes& hashes, typename V::I tx, typename V::I ty) {
     const typename V::I cx = V::andI(tx, V::setI(255));
     const typename V::I cy = V::andI(ty, V::setI(255));
-    return V::gather(hashes.corners, V::orI(V::shiftLeftI(cx, 8), cy));
+    const typename V::I index = V::orI(V::shiftLeftI(cx, 8), cy);
+    // Lanes that dot their points with factor rows keep the offsets of a cell's two entries in
+    // kPlaneGradientPairFactors, as a single lane does (see planeCornersOf), in place of its codes.
+    static_assert(sizeof(PlaneGradientPairFactors::Pair) == 1 << 6);
+    if constexpr (PointRowLanes<V>)
+        return V::template gatherBytesShifted<6>(hashes.corners, index);
+    else
+        return V::gather(hashes.corners, index);
 }
 
 template <class V>
@@ -268,23 +276,24 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
         // kPlaneGradientPairFactors and form the same sums of products as a single lane, so each
         // lane's value is a single lane's. A corner's point less (1, 0), (0, 1) or (1, 1) holds
         // the very differences xf - 1 and yf - 1, next to offsets less +0, which stay as they are.
-        alignas(64) int32_t codes[V::kWidth];
-        V::storeI(codes, cell.corners);
+        alignas(64) uint32_t offsets[V::kWidth];
+        V::storeI(reinterpret_cast<int32_t*>(offsets), cell.corners);
+        const char* pairs = reinterpret_cast<const char*>(kPlaneGradientPairFactors.pairs);
         const double* low[V::kWidth];
         const double* high[V::kWidth];
         for (int lane = 0; lane < V::kWidth; ++lane) {
-            low[lane] = &kPlaneGradientPairFactors.pairs[codes[lane] & 255].gX;
-            high[lane] = &kPlaneGradientPairFactors.pairs[codes[lane] >> 8 & 255].gX;
+            // In 64 bits the high offset's shift goes into its addition.
+            const uint64_t offset = offsets[lane];
+            low[lane] = reinterpret_cast<const double*>(pairs + (offset & 0xffff));
+            high[lane] = reinterpret_cast<const double*>(pairs + (offset >> 16));
         }
         static_assert(offsetof(PlaneGradientPairFactors::Pair, far) == 2 * sizeof(double));
         const typename V::Points p = V::pointsD(xf, yf);
-        const typename V::Points pX1 = V::subPoints(p, 1.0, 0.0);
-        const typename V::Points pY1 = V::subPoints(p, 0.0, 1.0);
-        const typename V::Points pXY1 = V::subPoints(p, 1.0, 1.0);
-        return interpolateCell<V>(V::dotRowsD(p, low, 0),
-                                  {V::dotRowsD(pX1, low, 2), V::dotRowsD(pX1, low, 4)},
-                                  V::dotRowsD(pY1, high, 0),
-                                  {V::dotRowsD(pXY1, high, 2), V::dotRowsD(pXY1, high, 4)}, fu, fv);
+        const typename V::Dots near = V::dotRowsD(p, V::subPoints(p, 1.0, 0.0), low);
+        const typename V::Dots far =
+            V::dotRowsD(V::subPoints(p, 0.0, 1.0), V::subPoints(p, 1.0, 1.0), high);
+        return interpolateCell<V>(near.first, {near.second, near.third}, far.first,
+                                  {far.second, far.third}, fu, fv);
     } else {
         const typename V::L codes = V::widenI(cell.corners);
         c1 = gradientLanes<V>(codes, 0, xf, yf);

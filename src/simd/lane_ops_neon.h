@@ -127,13 +127,36 @@ struct LaneOpsNeon {
         return {{vsubq_f64(p.lane[0], d), vsubq_f64(p.lane[1], d), vsubq_f64(p.lane[2], d),
                  vsubq_f64(p.lane[3], d)}};
     }
-    // x * r[0] + y * r[1] in each lane, with its point (x, y) and r = rows[lane] + first: one
-    // product of the point and the row, and a pairwise sum of two lanes' products.
-    static D dotRowsD(const Points& p, const double* const* rows, int first) {
-        float64x2_t m[kWidth];
-        for (int lane = 0; lane < kWidth; ++lane)
-            m[lane] = vmulq_f64(p.lane[lane], vld1q_f64(rows[lane] + first));
-        return {vpaddq_f64(m[0], m[1]), vpaddq_f64(m[2], m[3])};
+    // Three dot products in each lane with its row r = rows[lane] of six doubles, loaded at
+    // once: x * r[0] + y * r[1] with the lane's point (x, y) of p, and the same with r[2], r[3]
+    // and with r[4], r[5] and its point of q. A product of a point and two doubles of the row is
+    // one multiplication, and two lanes' products make one pairwise sum.
+    struct Dots {
+        D first;
+        D second;
+        D third;
+    };
+    static Dots dotRowsD(const Points& p, const Points& q, const double* const* rows) {
+        float64x2_t m[3][kWidth];
+        for (int lane = 0; lane < kWidth; ++lane) {
+            const float64x2x3_t r = vld1q_f64_x3(rows[lane]);
+            m[0][lane] = vmulq_f64(p.lane[lane], r.val[0]);
+            m[1][lane] = vmulq_f64(q.lane[lane], r.val[1]);
+            m[2][lane] = vmulq_f64(q.lane[lane], r.val[2]);
+        }
+        return {{vpaddq_f64(m[0][0], m[0][1]), vpaddq_f64(m[0][2], m[0][3])},
+                {vpaddq_f64(m[1][0], m[1][1]), vpaddq_f64(m[1][2], m[1][3])},
+                {vpaddq_f64(m[2][0], m[2][1]), vpaddq_f64(m[2][2], m[2][3])}};
+    }
+
+    // gather, with the two bytes of each entry in the two 16-bit halves of its lane, each
+    // shifted left by kShift: the widening of the entries' bytes takes the place of theirs.
+    template <int kShift>
+    static I gatherBytesShifted(const uint16_t* table, I index) {
+        const uint16x4_t entries = {
+            table[vgetq_lane_s32(index, 0)], table[vgetq_lane_s32(index, 1)],
+            table[vgetq_lane_s32(index, 2)], table[vgetq_lane_s32(index, 3)]};
+        return vreinterpretq_s32_u16(vshll_n_u8(vreinterpret_u8_u16(entries), kShift));
     }
 
     static L widenI(I v) {
