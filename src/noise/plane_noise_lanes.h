@@ -43,9 +43,10 @@ concept GradientTableLanes = requires(typename V::L h) {
 
 // Lanes that keep a point per lane and take its dot products with a row of two doubles per lane.
 template <class V>
-concept PointRowLanes = requires(typename V::D x, const double* const* rows, typename V::I i) {
+concept PointRowLanes = requires(typename V::D x, const char** rows, typename V::I i) {
     V::dotRowsD(V::pointsD(x, x), V::subPoints(V::pointsD(x, x), 1.0, 0.0), rows);
     V::template gatherBytesShifted<6>(static_cast<const uint16_t*>(nullptr), i);
+    V::halvesFrom(static_cast<const char*>(nullptr), i, rows, rows);
 };
 
 // A single lane of other operations carries a cell's corner codes as the offsets of its two
@@ -276,17 +277,10 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
         // kPlaneGradientPairFactors and form the same sums of products as a single lane, so each
         // lane's value is a single lane's. A corner's point less (1, 0), (0, 1) or (1, 1) holds
         // the very differences xf - 1 and yf - 1, next to offsets less +0, which stay as they are.
-        alignas(64) uint32_t offsets[V::kWidth];
-        V::storeI(reinterpret_cast<int32_t*>(offsets), cell.corners);
-        const char* pairs = reinterpret_cast<const char*>(kPlaneGradientPairFactors.pairs);
-        const double* low[V::kWidth];
-        const double* high[V::kWidth];
-        for (int lane = 0; lane < V::kWidth; ++lane) {
-            // In 64 bits the high offset's shift goes into its addition.
-            const uint64_t offset = offsets[lane];
-            low[lane] = reinterpret_cast<const double*>(pairs + (offset & 0xffff));
-            high[lane] = reinterpret_cast<const double*>(pairs + (offset >> 16));
-        }
+        const char* low[V::kWidth];
+        const char* high[V::kWidth];
+        V::halvesFrom(reinterpret_cast<const char*>(kPlaneGradientPairFactors.pairs), cell.corners,
+                      low, high);
         static_assert(offsetof(PlaneGradientPairFactors::Pair, far) == 2 * sizeof(double));
         const typename V::Points p = V::pointsD(xf, yf);
         const typename V::Dots near = V::dotRowsD(p, V::subPoints(p, 1.0, 0.0), low);

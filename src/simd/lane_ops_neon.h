@@ -42,6 +42,7 @@ struct LaneOpsNeon {
     static MF gtF(F a, F b) { return vcgtq_f32(a, b); }
     static MF geF(F a, F b) { return vcgeq_f32(a, b); }
     static MF andMF(MF a, MF b) { return vandq_u32(a, b); }
+    static MF orMF(MF a, MF b) { return vorrq_u32(a, b); }
     static F selectF(MF m, F ifFalse, F ifTrue) { return vbslq_f32(m, ifTrue, ifFalse); }
     static int bitsF(MF m) {
         const uint32x4_t weights = {1, 2, 4, 8};
@@ -105,7 +106,8 @@ struct LaneOpsNeon {
     static I andI(I a, I b) { return vandq_s32(a, b); }
     static I orI(I a, I b) { return vorrq_s32(a, b); }
     static I shiftLeftI(I a, int n) { return vshlq_s32(a, vdupq_n_s32(n)); }
-    static int equalBitsI(I a, I b) { return bitsF(vceqq_s32(a, b)); }
+    static MF equalI(I a, I b) { return vceqq_s32(a, b); }
+    static int equalBitsI(I a, I b) { return bitsF(equalI(a, b)); }
     static I selectI(MF m, I ifFalse, I ifTrue) { return vbslq_s32(m, ifTrue, ifFalse); }
     // No gather: the four 16-bit entries are read one by one.
     static I gather(const uint16_t* table, I index) {
@@ -136,10 +138,10 @@ struct LaneOpsNeon {
         D second;
         D third;
     };
-    static Dots dotRowsD(const Points& p, const Points& q, const double* const* rows) {
+    static Dots dotRowsD(const Points& p, const Points& q, const char* const* rows) {
         float64x2_t m[3][kWidth];
         for (int lane = 0; lane < kWidth; ++lane) {
-            const float64x2x3_t r = vld1q_f64_x3(rows[lane]);
+            const float64x2x3_t r = vld1q_f64_x3(reinterpret_cast<const double*>(rows[lane]));
             m[0][lane] = vmulq_f64(p.lane[lane], r.val[0]);
             m[1][lane] = vmulq_f64(q.lane[lane], r.val[1]);
             m[2][lane] = vmulq_f64(q.lane[lane], r.val[2]);
@@ -157,6 +159,20 @@ struct LaneOpsNeon {
             table[vgetq_lane_s32(index, 0)], table[vgetq_lane_s32(index, 1)],
             table[vgetq_lane_s32(index, 2)], table[vgetq_lane_s32(index, 3)]};
         return vreinterpretq_s32_u16(vshll_n_u8(vreinterpret_u8_u16(entries), kShift));
+    }
+
+    // base plus the low and plus the high 16 bits of each lane.
+    static void halvesFrom(const char* base, I offsets, const char** low, const char** high) {
+        alignas(16) uint32_t lanes[kWidth];
+        vst1q_u32(lanes, vreinterpretq_u32_s32(offsets));
+        for (int lane = 0; lane < kWidth; ++lane) {
+            uint64_t v = lanes[lane];
+            // Once GCC cannot see that the upper half of v is zero, it adds the high bits with
+            // the shift in the addition instead of shifting them apart.
+            asm("" : "+r"(v));
+            low[lane] = base + (v & 0xffff);
+            high[lane] = base + (v >> 16);
+        }
     }
 
     static L widenI(I v) {
