@@ -14,13 +14,22 @@ struct GroundCellsLanes {
     PlaneCellLanes<V> cells[3];
 };
 
-// The sample points of the three cells, in the plane of the noise, as floats and widened.
+// The point (x, z) turned into the plane of the noise, before the scale of each sample.
 template <class V>
-struct GroundSampleFloatsLanes {
-    typename V::F x[3];
-    typename V::F y[3];
+struct GroundTurnLanes {
+    typename V::F x;
+    typename V::F z;
 };
 
+template <class V>
+__attribute__((always_inline)) inline GroundTurnLanes<V> groundTurnLanes(typename V::F x,
+                                                                         typename V::F z) {
+    const typename V::F a = V::subF(z, V::setF(15.0f));
+    const typename V::F c = V::setF(kGroundTurnCosine);
+    return {V::subF(V::mulF(a, c), x), V::addF(V::mulF(x, c), a)};
+}
+
+// The sample points of the three cells, in the plane of the noise.
 template <class V>
 struct GroundSamplesLanes {
     typename V::D x[3];
@@ -28,30 +37,14 @@ struct GroundSamplesLanes {
 };
 
 template <class V>
-__attribute__((always_inline)) inline GroundSampleFloatsLanes<V> groundSampleFloatsLanes(
-    typename V::F x, typename V::F z) {
-    using F = typename V::F;
-    const F a = V::subF(z, V::setF(15.0f));
-    const F c = V::setF(kGroundTurnCosine);
-    const F turnedX = V::subF(V::mulF(a, c), x);
-    const F turnedZ = V::addF(V::mulF(x, c), a);
-    GroundSampleFloatsLanes<V> out;
-    for (int k = 0; k < 3; ++k) {
-        const F s = V::setF(kGroundNoiseScales[k]);
-        out.x[k] = V::mulF(turnedZ, s);
-        out.y[k] = V::mulF(turnedX, s);
-    }
-    return out;
-}
-
-template <class V>
 __attribute__((always_inline)) inline GroundSamplesLanes<V> groundSamplesLanes(typename V::F x,
                                                                                typename V::F z) {
-    const GroundSampleFloatsLanes<V> p = groundSampleFloatsLanes<V>(x, z);
+    const GroundTurnLanes<V> turned = groundTurnLanes<V>(x, z);
     GroundSamplesLanes<V> out;
     for (int k = 0; k < 3; ++k) {
-        out.x[k] = V::widen(p.x[k]);
-        out.y[k] = V::widen(p.y[k]);
+        const typename V::F s = V::setF(kGroundNoiseScales[k]);
+        out.x[k] = V::widen(V::mulF(turned.z, s));
+        out.y[k] = V::widen(V::mulF(turned.x, s));
     }
     return out;
 }
@@ -61,9 +54,13 @@ __attribute__((always_inline)) inline GroundCellsLanes<V> groundCellsLanes(
     const PlaneHashes& hashes, typename V::F x, typename V::F z) {
     GroundCellsLanes<V> out;
     if constexpr (FloatFloorLanes<V>) {
-        const GroundSampleFloatsLanes<V> p = groundSampleFloatsLanes<V>(x, z);
-        for (int k = 0; k < 3; ++k)
-            out.cells[k] = planeCellOfFloatsLanes<V>(hashes, p.x[k], p.y[k]);
+        // The samples are floats before they widen, so their cells are found in float lanes.
+        const GroundTurnLanes<V> turned = groundTurnLanes<V>(x, z);
+        for (int k = 0; k < 3; ++k) {
+            const typename V::F s = V::setF(kGroundNoiseScales[k]);
+            out.cells[k] =
+                planeCellOfFloatsLanes<V>(hashes, V::mulF(turned.z, s), V::mulF(turned.x, s));
+        }
     } else {
         const GroundSamplesLanes<V> p = groundSamplesLanes<V>(x, z);
         for (int k = 0; k < 3; ++k)
