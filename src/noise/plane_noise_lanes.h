@@ -75,8 +75,8 @@ struct PlaneCellLanes {
     typename V::I corners;
 };
 
-// The corner codes of the cells whose floors are fx, fy. An out-of-range or NaN floor truncates
-// to 0x80000000, whose cell is 0, as in the scalar code.
+// The corner codes of the cells whose floors truncate to tx, ty. An out-of-range or NaN floor
+// truncates to 0x80000000, whose cell is 0, as in the scalar code.
 template <class V>
 __attribute__((always_inline)) inline typename V::I planeCornersOfTruncated(
     const PlaneHashes& hashes, typename V::I tx, typename V::I ty) {
@@ -92,6 +92,7 @@ __attribute__((always_inline)) inline typename V::I planeCornersOfTruncated(
         return V::gather(hashes.corners, index);
 }
 
+// The corner codes of the cells whose floors are fx, fy.
 template <class V>
 __attribute__((always_inline)) inline typename V::I planeCornersLanes(const PlaneHashes& hashes,
                                                                       typename V::D fx,

@@ -96,8 +96,9 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
     const F g = groundFromCells<V>(start.ground, py);
 
     // The sculpture is evaluated only where its lower bound cannot rule it out: exact where it is
-    // at most the counting ground, or the far limit. A single lane first tests the world point,
-    // which rules most passes out without turning the point into the frame.
+    // at most the counting ground, or the far limit. The world points are tested first, which
+    // rules most passes out without turning the points into the frame; several lanes need all
+    // their live lanes ruled out.
     F s = far;
     bool farFromSculpture = false;
     if constexpr (V::kWidth == 1)

@@ -38,13 +38,6 @@ __attribute__((always_inline)) inline int sculptureNeededLanes(typename V::F qx,
     return ~V::bitsD(V::gtD(boxSquared, V::mulD(reach, reach))) & ((1 << V::kWidth) - 1);
 }
 
-// For a single lane, before its point is turned into the frame: whether the world point p lies
-// so far from the sculpture that its field cannot matter, as sculptureNeededLanes tells, against
-// a counting ground g or else the far limit. The frame turns without stretching (its rows are unit
-// vectors to float precision), so a point at distance d from the world centre of the box lies
-// about d from the box's centre in the frame, and the field there is at least d - 6 * sqrt(3) - 1,
-// more than 11.4 below d. The 13.5 and the thousandth of the reach cover that, the roundings of
-// the turn and of the float field, and those of this test, many times over.
 // The world point that the frame turns into the box's centre (1, -1, -4): the transposed turn of
 // (1, -1, -4) less the frame's shift of (0, 0, -5).
 constexpr float kWorldCentreX = kSculptureFrame.m[0] - kSculptureFrame.m[1] + kSculptureFrame.m[2];
@@ -53,6 +46,13 @@ constexpr float kWorldCentreZ = kSculptureFrame.m[8] - kSculptureFrame.m[9] + kS
 static_assert(kSculptureFrame.m[12] == 0.0f && kSculptureFrame.m[13] == 0.0f &&
               kSculptureFrame.m[14] == 0.0f);
 
+// For a single lane, before its point is turned into the frame: whether the world point p lies
+// so far from the sculpture that its field cannot matter, as sculptureNeededLanes tells, against
+// a counting ground g or else the far limit. The frame turns without stretching (its rows are unit
+// vectors to float precision), so a point at distance d from the world centre of the box lies
+// about d from the box's centre in the frame, and the field there is at least d - 6 * sqrt(3) - 1,
+// more than 11.4 below d. The 13.5 and the thousandth of the reach cover that, the roundings of
+// the turn and of the float field, and those of this test, many times over.
 inline bool sculptureBeyondWorldPoint(float px, float py, float pz, float g) {
     const float dx = px - kWorldCentreX;
     const float dy = py - kWorldCentreY;

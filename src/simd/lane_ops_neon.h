@@ -151,8 +151,9 @@ struct LaneOpsNeon {
                 {vpaddq_f64(m[2][0], m[2][1]), vpaddq_f64(m[2][2], m[2][3])}};
     }
 
-    // gather, with the two bytes of each entry in the two 16-bit halves of its lane, each
-    // shifted left by kShift: the widening of the entries' bytes takes the place of theirs.
+    // gather, with the low and the high byte of each entry in the low and the high 16 bits of
+    // its lane, each shifted left by kShift: one widening shift of the entries' bytes (the lanes
+    // are little-endian) takes the place of the widening of the entries.
     template <int kShift>
     static I gatherBytesShifted(const uint16_t* table, I index) {
         const uint16x4_t entries = {
@@ -161,7 +162,7 @@ struct LaneOpsNeon {
         return vreinterpretq_s32_u16(vshll_n_u8(vreinterpret_u8_u16(entries), kShift));
     }
 
-    // base plus the low and plus the high 16 bits of each lane.
+    // The addresses base + the low 16 bits and base + the high 16 bits of each lane.
     static void halvesFrom(const char* base, I offsets, const char** low, const char** high) {
         alignas(16) uint32_t lanes[kWidth];
         vst1q_u32(lanes, vreinterpretq_u32_s32(offsets));
