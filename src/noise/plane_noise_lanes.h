@@ -2,6 +2,8 @@
 
 // Gradient noise of the plane z = 0 at one point per lane, written once for every set of lane
 // operations (see lane_ops_*.h). Each lane computes exactly what noisePlane computes.
+#include <stddef.h>
+
 #include "noise/plane_gradient_table.h"
 #include "noise/plane_hashes.h"
 
@@ -52,6 +54,14 @@ concept GradientTableLanes = requires(typename V::L h) {
     V::tableD(kPlaneGradientFactors.gX, h);
 };
 
+// Lanes that keep a point per lane and take its dot products with a row of two doubles per lane.
+template <class V>
+concept PointRowLanes = requires(typename V::D x, const char** rows, typename V::I i) {
+    V::dotRowsD(V::pointsD(x, x), V::subPoints(V::pointsD(x, x), 1.0, 0.0), rows);
+    V::template gatherBytesShifted<6>(static_cast<const uint16_t*>(nullptr), i);
+    V::halvesFrom(static_cast<const char*>(nullptr), i, rows, rows);
+};
+
 // A single lane of other operations carries a cell's corner codes as the offsets of its two
 // entries in kPlaneGradientPairFactors, (X, Y) with (X + 1, Y) in bits 6 to 13 and (X, Y + 1) with
 // (X + 1, Y + 1) in bits 22 to 29: a remembered cell keeps them, so a pass in it finds its
@@ -78,15 +88,47 @@ struct PlaneCellLanes {
     typename V::I corners;
 };
 
-// The corner codes of the cells whose floors are fx, fy. An out-of-range or NaN floor truncates
-// to 0x80000000, whose cell is 0, as in the scalar code.
+// The corner codes of the cells whose floors truncate to tx, ty. An out-of-range or NaN floor
+// truncates to 0x80000000, whose cell is 0, as in the scalar code.
+template <class V>
+__attribute__((always_inline)) inline typename V::I planeCornersOfTruncated(
+    const PlaneHashes& hashes, typename V::I tx, typename V::I ty) {
+    const typename V::I cx = V::andI(tx, V::setI(255));
+    const typename V::I cy = V::andI(ty, V::setI(255));
+    const typename V::I index = V::orI(V::shiftLeftI(cx, 8), cy);
+    // Lanes that dot their points with factor rows keep the offsets of a cell's two entries in
+    // kPlaneGradientPairFactors, as a single lane does (see planeCornersOf), in place of its codes.
+    static_assert(sizeof(PlaneGradientPairFactors::Pair) == 1 << 6);
+    if constexpr (PointRowLanes<V>)
+        return V::template gatherBytesShifted<6>(hashes.corners, index);
+    else
+        return V::gather(hashes.corners, index);
+}
+
+// The corner codes of the cells whose floors are fx, fy.
 template <class V>
 __attribute__((always_inline)) inline typename V::I planeCornersLanes(const PlaneHashes& hashes,
                                                                       typename V::D fx,
                                                                       typename V::D fy) {
-    const typename V::I cx = V::andI(V::truncate(fx), V::setI(255));
-    const typename V::I cy = V::andI(V::truncate(fy), V::setI(255));
-    return V::gather(hashes.corners, V::orI(V::shiftLeftI(cx, 8), cy));
+    return planeCornersOfTruncated<V>(hashes, V::truncate(fx), V::truncate(fy));
+}
+
+// Lanes that floor float lanes, and truncate integral float lanes to the low bits truncate gives.
+template <class V>
+concept FloatFloorLanes = requires(typename V::F v) {
+    V::floorF(v);
+    V::truncateIntegralF(v);
+};
+
+// planeCellLanes at the widened float points (x, y). A float's floor is a float, which widens to
+// the double's floor, and truncates to the same cell; the offsets are the double differences.
+template <class V>
+__attribute__((always_inline)) inline PlaneCellLanes<V> planeCellOfFloatsLanes(
+    const PlaneHashes& hashes, typename V::F x, typename V::F y) {
+    const typename V::F fx = V::floorF(x);
+    const typename V::F fy = V::floorF(y);
+    return {V::subD(V::widen(x), V::widen(fx)), V::subD(V::widen(y), V::widen(fy)),
+            planeCornersOfTruncated<V>(hashes, V::truncateIntegralF(fx), V::truncateIntegralF(fy))};
 }
 
 // A single lane's floor of v and its cell, both from one truncating conversion where v is within
@@ -245,6 +287,22 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
         };
         return interpolateCell<V>(sum(low, xf, yf), apart(low, x1, yf), sum(high, xf, y1),
                                   apart(high, x1, y1), fu, fv);
+    } else if constexpr (PointRowLanes<V>) {
+        // Lanes that take dot products with rows read each lane's factors from
+        // kPlaneGradientPairFactors and form the same sums of products as a single lane, so each
+        // lane's value is a single lane's. A corner's point less (1, 0), (0, 1) or (1, 1) holds
+        // the very differences xf - 1 and yf - 1, next to offsets less +0, which stay as they are.
+        const char* low[V::kWidth];
+        const char* high[V::kWidth];
+        V::halvesFrom(reinterpret_cast<const char*>(kPlaneGradientPairFactors.pairs), cell.corners,
+                      low, high);
+        static_assert(offsetof(PlaneGradientPairFactors::Pair, far) == 2 * sizeof(double));
+        const typename V::Points p = V::pointsD(xf, yf);
+        const typename V::Dots near = V::dotRowsD(p, V::subPoints(p, 1.0, 0.0), low);
+        const typename V::Dots far =
+            V::dotRowsD(V::subPoints(p, 0.0, 1.0), V::subPoints(p, 1.0, 1.0), high);
+        return interpolateCell<V>(near.first, {near.second, near.third}, far.first,
+                                  {far.second, far.third}, fu, fv);
     } else {
         const typename V::L codes = V::widenI(cell.corners);
         c1 = gradientLanes<V>(codes, 0, xf, yf);

@@ -60,6 +60,13 @@ struct MarchLanes {
     }
 };
 
+// Lanes that join their conditions before they take the bits of them.
+template <class V>
+concept MaskOrLanes = requires(typename V::MF m, typename V::I i) {
+    V::orMF(m, m);
+    V::equalI(i, i);
+};
+
 // The start of a pass of the lanes from `first`: the points and their ground cells, looked up.
 template <class V>
 struct PassStart {
@@ -107,12 +114,15 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
     const F g = groundFromCells<V>(start.ground, py, k.ground);
 
     // The sculpture is evaluated only where its lower bound cannot rule it out: exact where it is
-    // at most the counting ground, or the far limit. A single lane first tests the world point,
-    // which rules most passes out without turning the point into the frame.
+    // at most the counting ground, or the far limit. The world points are tested first, which
+    // rules most passes out without turning the points into the frame; several lanes need all
+    // their live lanes ruled out.
     F s = far;
     bool farFromSculpture = false;
     if constexpr (V::kWidth == 1)
         farFromSculpture = sculptureBeyondWorldPoint(px, py, pz, g, k.bound);
+    else
+        farFromSculpture = (live & ~sculptureBeyondWorldLanes<V>(px, py, pz, g, k.bound)) == 0;
     if (!farFromSculpture) {
         const FramePointLanes<V> q = sculptureFramePointLanes<V>(px, py, pz);
         const int need = sculptureNeededLanes<V>(q.x, q.y, q.z, g) & live;
@@ -130,18 +140,27 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
     const typename V::MF gWins = V::andMF(V::gtF(g, zero), V::ltF(g, chosen));
     chosen = V::selectF(gWins, chosen, g);
     material = V::selectI(gWins, material, V::setI(2));
-    const int hit = V::bitsF(V::ltF(chosen, V::setF(k.hitThreshold)));
+    const typename V::MF hitLanes = V::ltF(chosen, V::setF(k.hitThreshold));
 
     // Step in 64 bits and round once.
     const F stepped =
         V::narrow(V::addD(V::mulD(V::widen(chosen), V::setD(k.stepScale)), V::widen(t)));
-    const int beyond = V::bitsF(V::geF(stepped, far));
+    const typename V::MF beyondLanes = V::geF(stepped, far);
     V::storeF(l.t + first, stepped);
     const typename V::I passes = V::addI(V::loadI(l.passes + first), V::setI(1));
     V::storeI(l.passes + first, passes);
-    const int spent = V::equalBitsI(passes, V::setI(kMarchMaxSteps));
-    const int done = (hit | beyond | spent) & live;
+    int done;
+    if constexpr (MaskOrLanes<V>) {
+        // One extraction of lane bits for the three ends together.
+        done = V::bitsF(
+            V::orMF(V::orMF(hitLanes, beyondLanes), V::equalI(passes, V::setI(kMarchMaxSteps))));
+    } else {
+        done = V::bitsF(hitLanes) | V::bitsF(beyondLanes) |
+               V::equalBitsI(passes, V::setI(kMarchMaxSteps));
+    }
+    done &= live;
     if (done == 0) return 0;
+    const int hit = V::bitsF(hitLanes);
 
     alignas(64) int32_t materials[kWidth];
     alignas(64) float before[kWidth];

@@ -35,6 +35,21 @@ struct GroundCellsLanes {
     PlaneCellLanes<V> cells[3];
 };
 
+// The point (x, z) turned into the plane of the noise, before the scale of each sample.
+template <class V>
+struct GroundTurnLanes {
+    typename V::F x;
+    typename V::F z;
+};
+
+template <class V>
+__attribute__((always_inline)) inline GroundTurnLanes<V> groundTurnLanes(
+    typename V::F x, typename V::F z, const GroundConstants& k = kGroundConstants) {
+    const typename V::F a = V::subF(z, V::setF(k.turnShift));
+    const typename V::F c = V::setF(k.turnCosine);
+    return {V::subF(V::mulF(a, c), x), V::addF(V::mulF(x, c), a)};
+}
+
 // The sample points of the three cells, in the plane of the noise.
 template <class V>
 struct GroundSamplesLanes {
@@ -45,16 +60,12 @@ struct GroundSamplesLanes {
 template <class V>
 __attribute__((always_inline)) inline GroundSamplesLanes<V> groundSamplesLanes(
     typename V::F x, typename V::F z, const GroundConstants& k = kGroundConstants) {
-    using F = typename V::F;
-    const F a = V::subF(z, V::setF(k.turnShift));
-    const F c = V::setF(k.turnCosine);
-    const F turnedX = V::subF(V::mulF(a, c), x);
-    const F turnedZ = V::addF(V::mulF(x, c), a);
+    const GroundTurnLanes<V> turned = groundTurnLanes<V>(x, z, k);
     GroundSamplesLanes<V> out;
     for (int i = 0; i < 3; ++i) {
-        const F s = V::setF(k.scales[i]);
-        out.x[i] = V::widen(V::mulF(turnedZ, s));
-        out.y[i] = V::widen(V::mulF(turnedX, s));
+        const typename V::F s = V::setF(k.scales[i]);
+        out.x[i] = V::widen(V::mulF(turned.z, s));
+        out.y[i] = V::widen(V::mulF(turned.x, s));
     }
     return out;
 }
@@ -63,10 +74,20 @@ template <class V>
 __attribute__((always_inline)) inline GroundCellsLanes<V> groundCellsLanes(
     const PlaneHashes& hashes, typename V::F x, typename V::F z,
     const GroundConstants& c = kGroundConstants) {
-    const GroundSamplesLanes<V> p = groundSamplesLanes<V>(x, z, c);
     GroundCellsLanes<V> out;
-    for (int k = 0; k < 3; ++k)
-        out.cells[k] = planeCellLanes<V>(hashes, p.x[k], p.y[k]);
+    if constexpr (FloatFloorLanes<V>) {
+        // The samples are floats before they widen, so their cells are found in float lanes.
+        const GroundTurnLanes<V> turned = groundTurnLanes<V>(x, z, c);
+        for (int k = 0; k < 3; ++k) {
+            const typename V::F s = V::setF(c.scales[k]);
+            out.cells[k] =
+                planeCellOfFloatsLanes<V>(hashes, V::mulF(turned.z, s), V::mulF(turned.x, s));
+        }
+    } else {
+        const GroundSamplesLanes<V> p = groundSamplesLanes<V>(x, z, c);
+        for (int k = 0; k < 3; ++k)
+            out.cells[k] = planeCellLanes<V>(hashes, p.x[k], p.y[k]);
+    }
     return out;
 }
 

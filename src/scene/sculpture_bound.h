@@ -38,14 +38,15 @@ __attribute__((always_inline)) inline int sculptureNeededLanes(typename V::F qx,
     return ~V::bitsD(V::gtD(boxSquared, V::mulD(reach, reach))) & ((1 << V::kWidth) - 1);
 }
 
-// For a single lane, before its point is turned into the frame: whether the world point p lies
-// so far from the sculpture that its field cannot matter, as sculptureNeededLanes tells, against
-// a counting ground g or else the far limit. The frame turns without stretching (its rows are unit
-// vectors to float precision), so a point at distance d from the world centre of the box lies
-// about d from the box's centre in the frame, and the field there is at least d - 6 * sqrt(3) - 1,
-// more than 11.4 below d. The 13.5 and the thousandth of the reach cover that, the roundings of
-// the turn and of the float field, and those of this test, many times over.
-// Its constants, taken as the ground's are (see GroundConstants).
+// The world point that the frame turns into the box's centre (1, -1, -4): the transposed turn of
+// (1, -1, -4) less the frame's shift of (0, 0, -5).
+constexpr float kWorldCentreX = kSculptureFrame.m[0] - kSculptureFrame.m[1] + kSculptureFrame.m[2];
+constexpr float kWorldCentreY = kSculptureFrame.m[4] - kSculptureFrame.m[5] + kSculptureFrame.m[6];
+constexpr float kWorldCentreZ = kSculptureFrame.m[8] - kSculptureFrame.m[9] + kSculptureFrame.m[10];
+static_assert(kSculptureFrame.m[12] == 0.0f && kSculptureFrame.m[13] == 0.0f &&
+              kSculptureFrame.m[14] == 0.0f);
+
+// The constants of the world-point tests, taken as the ground's are (see GroundConstants).
 struct WorldBoundConstants {
     float centre[3];
     float zero;
@@ -54,19 +55,16 @@ struct WorldBoundConstants {
     float scale;   // 1.001
 };
 
-// The world point that the frame turns into the box's centre (1, -1, -4): the transposed turn of
-// (1, -1, -4) less the frame's shift of (0, 0, -5).
-static_assert(kSculptureFrame.m[12] == 0.0f && kSculptureFrame.m[13] == 0.0f &&
-              kSculptureFrame.m[14] == 0.0f);
 inline constexpr WorldBoundConstants kWorldBoundConstants{
-    {kSculptureFrame.m[0] - kSculptureFrame.m[1] + kSculptureFrame.m[2],
-     kSculptureFrame.m[4] - kSculptureFrame.m[5] + kSculptureFrame.m[6],
-     kSculptureFrame.m[8] - kSculptureFrame.m[9] + kSculptureFrame.m[10]},
-    0.0f,
-    kFarLimit,
-    13.5f,
-    1.001f};
+    {kWorldCentreX, kWorldCentreY, kWorldCentreZ}, 0.0f, kFarLimit, 13.5f, 1.001f};
 
+// For a single lane, before its point is turned into the frame: whether the world point p lies
+// so far from the sculpture that its field cannot matter, as sculptureNeededLanes tells, against
+// a counting ground g or else the far limit. The frame turns without stretching (its rows are unit
+// vectors to float precision), so a point at distance d from the world centre of the box lies
+// about d from the box's centre in the frame, and the field there is at least d - 6 * sqrt(3) - 1,
+// more than 11.4 below d. The 13.5 and the thousandth of the reach cover that, the roundings of
+// the turn and of the float field, and those of this test, many times over.
 inline bool sculptureBeyondWorldPoint(float px, float py, float pz, float g,
                                       const WorldBoundConstants& c = kWorldBoundConstants) {
     const float dx = px - c.centre[0];
@@ -75,6 +73,23 @@ inline bool sculptureBeyondWorldPoint(float px, float py, float pz, float g,
     const float limit = g > c.zero && g < c.far ? g : c.far;
     const float reach = (limit + c.margin) * c.scale;
     return (dx * dx + dy * dy) + dz * dz > reach * reach;
+}
+
+// sculptureBeyondWorldPoint in every lane, one bit per lane: several lanes rule a pass out with it
+// before they turn their points into the frame and bound them there in double precision.
+template <class V>
+__attribute__((always_inline)) inline int sculptureBeyondWorldLanes(
+    typename V::F px, typename V::F py, typename V::F pz, typename V::F g,
+    const WorldBoundConstants& c = kWorldBoundConstants) {
+    using F = typename V::F;
+    const F dx = V::subF(px, V::setF(c.centre[0]));
+    const F dy = V::subF(py, V::setF(c.centre[1]));
+    const F dz = V::subF(pz, V::setF(c.centre[2]));
+    const F far = V::setF(c.far);
+    const F limit = V::selectF(V::andMF(V::gtF(g, V::setF(c.zero)), V::ltF(g, far)), far, g);
+    const F reach = V::mulF(V::addF(limit, V::setF(c.margin)), V::setF(c.scale));
+    const F squared = V::addF(V::addF(V::mulF(dx, dx), V::mulF(dy, dy)), V::mulF(dz, dz));
+    return V::bitsF(V::gtF(squared, V::mulF(reach, reach)));
 }
 
 }  // namespace rm

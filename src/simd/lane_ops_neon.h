@@ -43,6 +43,7 @@ struct LaneOpsNeon {
     static MF gtF(F a, F b) { return vcgtq_f32(a, b); }
     static MF geF(F a, F b) { return vcgeq_f32(a, b); }
     static MF andMF(MF a, MF b) { return vandq_u32(a, b); }
+    static MF orMF(MF a, MF b) { return vorrq_u32(a, b); }
     static F selectF(MF m, F ifFalse, F ifTrue) { return vbslq_f32(m, ifTrue, ifFalse); }
     static int bitsF(MF m) {
         const uint32x4_t weights = {1, 2, 4, 8};
@@ -89,6 +90,15 @@ struct LaneOpsNeon {
     }
     // Truncation toward zero; out of range it saturates, and NaN gives 0.
     static I truncateF(F v) { return vcvtq_s32_f32(v); }
+    // FRINTM: the floor, exact for every float.
+    static F floorF(F a) { return vrndmq_f32(a); }
+    // Truncation of integral values, with truncate's low 31 bits: at 2^31 and above 0x80000000
+    // (FCVTZS would saturate to 0x7fffffff), below -2^31 0x80000000 from FCVTZS, and for NaN 0,
+    // whose low bits are those of truncate's 0x80000000.
+    static I truncateIntegralF(F v) {
+        const uint32x4_t big = vcgeq_f32(v, vdupq_n_f32(2147483648.0f));
+        return vbslq_s32(big, vdupq_n_s32(INT32_MIN), vcvtq_s32_f32(v));
+    }
 
     static I setI(int32_t v) { return vdupq_n_s32(v); }
     static I loadI(const int32_t* p) { return vld1q_s32(p); }
@@ -97,12 +107,74 @@ struct LaneOpsNeon {
     static I andI(I a, I b) { return vandq_s32(a, b); }
     static I orI(I a, I b) { return vorrq_s32(a, b); }
     static I shiftLeftI(I a, int n) { return vshlq_s32(a, vdupq_n_s32(n)); }
-    static int equalBitsI(I a, I b) { return bitsF(vceqq_s32(a, b)); }
+    static MF equalI(I a, I b) { return vceqq_s32(a, b); }
+    static int equalBitsI(I a, I b) { return bitsF(equalI(a, b)); }
     static I selectI(MF m, I ifFalse, I ifTrue) { return vbslq_s32(m, ifTrue, ifFalse); }
     // No gather: the four 16-bit entries are read one by one.
     static I gather(const uint16_t* table, I index) {
         return I{table[vgetq_lane_s32(index, 0)], table[vgetq_lane_s32(index, 1)],
                  table[vgetq_lane_s32(index, 2)], table[vgetq_lane_s32(index, 3)]};
+    }
+
+    // Each lane's point (x, y) in a register of its own, x low.
+    struct Points {
+        float64x2_t lane[kWidth];
+    };
+    static Points pointsD(D x, D y) {
+        return {{vzip1q_f64(x.low, y.low), vzip2q_f64(x.low, y.low), vzip1q_f64(x.high, y.high),
+                 vzip2q_f64(x.high, y.high)}};
+    }
+    // Every point less (dx, dy).
+    static Points subPoints(const Points& p, double dx, double dy) {
+        const float64x2_t d = {dx, dy};
+        return {{vsubq_f64(p.lane[0], d), vsubq_f64(p.lane[1], d), vsubq_f64(p.lane[2], d),
+                 vsubq_f64(p.lane[3], d)}};
+    }
+    // Three dot products in each lane with its row r = rows[lane] of six doubles, loaded at
+    // once: x * r[0] + y * r[1] with the lane's point (x, y) of p, and the same with r[2], r[3]
+    // and with r[4], r[5] and its point of q. A product of a point and two doubles of the row is
+    // one multiplication, and two lanes' products make one pairwise sum.
+    struct Dots {
+        D first;
+        D second;
+        D third;
+    };
+    static Dots dotRowsD(const Points& p, const Points& q, const char* const* rows) {
+        float64x2_t m[3][kWidth];
+        for (int lane = 0; lane < kWidth; ++lane) {
+            const float64x2x3_t r = vld1q_f64_x3(reinterpret_cast<const double*>(rows[lane]));
+            m[0][lane] = vmulq_f64(p.lane[lane], r.val[0]);
+            m[1][lane] = vmulq_f64(q.lane[lane], r.val[1]);
+            m[2][lane] = vmulq_f64(q.lane[lane], r.val[2]);
+        }
+        return {{vpaddq_f64(m[0][0], m[0][1]), vpaddq_f64(m[0][2], m[0][3])},
+                {vpaddq_f64(m[1][0], m[1][1]), vpaddq_f64(m[1][2], m[1][3])},
+                {vpaddq_f64(m[2][0], m[2][1]), vpaddq_f64(m[2][2], m[2][3])}};
+    }
+
+    // gather, with the low and the high byte of each entry in the low and the high 16 bits of
+    // its lane, each shifted left by kShift: one widening shift of the entries' bytes (the lanes
+    // are little-endian) takes the place of the widening of the entries.
+    template <int kShift>
+    static I gatherBytesShifted(const uint16_t* table, I index) {
+        const uint16x4_t entries = {
+            table[vgetq_lane_s32(index, 0)], table[vgetq_lane_s32(index, 1)],
+            table[vgetq_lane_s32(index, 2)], table[vgetq_lane_s32(index, 3)]};
+        return vreinterpretq_s32_u16(vshll_n_u8(vreinterpret_u8_u16(entries), kShift));
+    }
+
+    // The addresses base + the low 16 bits and base + the high 16 bits of each lane.
+    static void halvesFrom(const char* base, I offsets, const char** low, const char** high) {
+        alignas(16) uint32_t lanes[kWidth];
+        vst1q_u32(lanes, vreinterpretq_u32_s32(offsets));
+        for (int lane = 0; lane < kWidth; ++lane) {
+            uint64_t v = lanes[lane];
+            // Once GCC cannot see that the upper half of v is zero, it adds the high bits with
+            // the shift in the addition instead of shifting them apart.
+            asm("" : "+r"(v));
+            low[lane] = base + (v & 0xffff);
+            high[lane] = base + (v >> 16);
+        }
     }
 
     static L widenI(I v) {
