@@ -99,6 +99,13 @@ TEST_P(SimdPathTest, FieldsMatchThePlainEvaluation) {
         EXPECT_EQ(rm::floatBits(groundAt(p)), rm::floatBits(plain.ground(p)))
             << p.x << " " << p.y << " " << p.z;
     }
+    // Samples beyond the 32-bit cells: the finest at 2^31 and past it, all three, and the
+    // largest floats, whose cells are those of an out-of-range conversion.
+    for (const Vec3& p : {Vec3{1.0737418e10f, 0, 15}, Vec3{-1.0737418e10f, 0, 15},
+                          Vec3{0, 1, 1.2e10f}, Vec3{2e12f, -3, -2e12f}, Vec3{3e38f, 0, -3e38f}}) {
+        EXPECT_EQ(rm::floatBits(groundAt(p)), rm::floatBits(plain.ground(p)))
+            << p.x << " " << p.y << " " << p.z;
+    }
     // A non-finite point keeps the scalar order of NaN replacements.
     const float inf = INFINITY;
     for (const Vec3& p : {Vec3{NAN, 0, 0}, Vec3{0, inf, 0}, Vec3{-inf, 1, 2}, Vec3{1e30f, 0, 0}}) {
