@@ -15,18 +15,17 @@
 
 namespace rm {
 
-// The constants of a march's lane arithmetic (see PlaneNoiseConstants).
+// The constants of a march's lane arithmetic (see PlaneNoiseConstants); its zero and far limit
+// are those of the world-point test.
 struct MarchConstants {
     GroundConstants ground;
     WorldBoundConstants bound;
-    float zero;
-    float far;
     float hitThreshold;
     double stepScale;
 };
 
-inline constexpr MarchConstants kMarchConstants{kGroundConstants, kWorldBoundConstants, 0.0f,
-                                                kFarLimit,        kHitThreshold,        kStepScale};
+inline constexpr MarchConstants kMarchConstants{kGroundConstants, kWorldBoundConstants,
+                                                kHitThreshold, kStepScale};
 
 // kMarchConstants behind a pointer that the compiler must read, and so cannot see through.
 inline const MarchConstants* const volatile kMarchConstantsUnseen = &kMarchConstants;
@@ -105,8 +104,8 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
     using F = typename V::F;
     constexpr int kWidth = V::kWidth;
     const int live = liveLanes >> first & ((1 << kWidth) - 1);
-    const F far = V::setF(k.far);
-    const F zero = V::setF(k.zero);
+    const F far = V::setF(k.bound.far);
+    const F zero = V::setF(k.bound.zero);
     const F t = start.t;
     const F px = start.px;
     const F py = start.py;
