@@ -186,16 +186,27 @@ struct LaneOpsScalarOtherConstants : rm::LaneOpsScalar {
     static constexpr bool kConstantsInCode = !rm::LaneOpsScalar::kConstantsInCode;
 };
 
-TEST(LaneMarchConstants, SeenOrReadTheMarchIsThePlainOne) {
+template <class V, int kGroups, bool kSkipFine>
+void expectSingleLaneMarch(const std::vector<rm::Ray>& rays) {
+    std::vector<rm::MarchHit> hits(rays.size());
+    rm::marchRaysLanes<V, typename rm::LaneKernels<V, kGroups>::NearestCapsules, kGroups,
+                       kSkipFine>(rays.data(), static_cast<int>(rays.size()), hits.data());
+    expectPlainMarches(rays, hits);
+}
+
+// Every way a single lane can march, this processor's and the others: constants seen or read, the
+// finest ground sample always taken or left out where the sculpture is nearer, 1 or 4 rays at once.
+TEST(SingleLaneMarch, EveryWayIsThePlainOne) {
     rmtest::publishSeedZeroNoise();
     const std::vector<rm::Ray> rays = marchTestRays();
-    std::vector<rm::MarchHit> hits(rays.size());
-    rm::LaneKernels<LaneOpsScalarOtherConstants, 1>::marchRays(
-        rays.data(), static_cast<int>(rays.size()), hits.data());
-    expectPlainMarches(rays, hits);
-    rm::LaneKernels<LaneOpsScalarOtherConstants, 4>::marchRays(
-        rays.data(), static_cast<int>(rays.size()), hits.data());
-    expectPlainMarches(rays, hits);
+    using Seen = rm::LaneOpsScalar;
+    using Other = LaneOpsScalarOtherConstants;
+    expectSingleLaneMarch<Seen, 1, true>(rays);
+    expectSingleLaneMarch<Seen, 1, false>(rays);
+    expectSingleLaneMarch<Seen, 4, true>(rays);
+    expectSingleLaneMarch<Seen, 4, false>(rays);
+    expectSingleLaneMarch<Other, 1, true>(rays);
+    expectSingleLaneMarch<Other, 4, false>(rays);
 }
 
 TEST_P(SimdPathTest, RowsMatchTheExactImage) {

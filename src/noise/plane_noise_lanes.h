@@ -21,6 +21,13 @@ struct PlaneNoiseConstants {
 
 inline constexpr PlaneNoiseConstants kPlaneNoiseConstants{0.0, 1.0, {6.0, 15.0, 10.0}};
 
+// No value of the plane noise is larger than this, or smaller than its negative. A corner's term
+// is a sum of two offsets of at most 1, each possibly negated or zero, so at most 2; each blend
+// a + ((b.u - a) + b.v) * f with a fade f of [0, 1] lies between its two ends, and the value
+// between the blends of the two rows, but for roundings of values below 8, far smaller than the
+// margin left here.
+inline constexpr double kPlaneNoiseBound = 4.0;
+
 template <class V>
 typename V::D fadeLanes(typename V::D t, const PlaneNoiseConstants& c = kPlaneNoiseConstants) {
     const typename V::D a =

@@ -18,6 +18,9 @@ struct GroundConstants {
     float lift;  // 14
     float rise;  // 1
     double amplitudes[3];
+    double fineReach;      // kPlaneNoiseBound * amplitudes[2], exact: at most 0.2
+    float countingHeight;  // -0.5, see the single lane's march
+    float heightReach;     // 1.5
 };
 
 inline constexpr GroundConstants kGroundConstants{
@@ -27,7 +30,12 @@ inline constexpr GroundConstants kGroundConstants{
     {kGroundNoiseScales[0], kGroundNoiseScales[1], kGroundNoiseScales[2]},
     14.0f,
     1.0f,
-    {kGroundNoiseAmplitudes[0], kGroundNoiseAmplitudes[1], kGroundNoiseAmplitudes[2]}};
+    {kGroundNoiseAmplitudes[0], kGroundNoiseAmplitudes[1], kGroundNoiseAmplitudes[2]},
+    kGroundNoiseAmplitudes[2] * kPlaneNoiseBound,
+    -0.5f,
+    1.5f};
+// A power of two times the amplitude: the product is exact, the largest the finest term can be.
+static_assert(kPlaneNoiseBound == 4.0 && kGroundConstants.fineReach <= 0.2000001);
 
 // The three sample cells of a ground evaluation, looked up; groundFromCells finishes it.
 template <class V>
@@ -133,18 +141,32 @@ __attribute__((always_inline)) inline GroundCellsLanes<V> rememberedGroundCellsL
     return out;
 }
 
+// The height after the first kSamples samples; narrow after every term, as the scalar field does.
+template <class V, int kSamples>
+__attribute__((always_inline)) inline typename V::F groundHeightLanes(
+    const GroundCellsLanes<V>& cells, typename V::F y, const GroundConstants& c) {
+    typename V::F h = V::addF(y, V::setF(c.lift));
+    for (int k = 0; k < kSamples; ++k) {
+        const typename V::D n = planeNoiseInCell<V>(cells.cells[k], c.noise);
+        h = V::narrow(V::addD(V::widen(h), V::mulD(n, V::setD(c.amplitudes[k]))));
+    }
+    return h;
+}
+
 template <class V>
 __attribute__((always_inline)) inline typename V::F groundFromCells(
     const GroundCellsLanes<V>& cells, typename V::F y,
     const GroundConstants& c = kGroundConstants) {
-    using F = typename V::F;
-    // Narrow after every term, as the scalar field does.
-    F h = V::addF(y, V::setF(c.lift));
-    for (int k = 0; k < 3; ++k) {
-        const typename V::D n = planeNoiseInCell<V>(cells.cells[k], c.noise);
-        h = V::narrow(V::addD(V::widen(h), V::mulD(n, V::setD(c.amplitudes[k]))));
-    }
-    return V::addF(h, V::setF(c.rise));
+    return V::addF(groundHeightLanes<V, 3>(cells, y, c), V::setF(c.rise));
+}
+
+// The ground from the height h after the two coarser samples and the finest sample's term, its
+// noise times its amplitude, as groundFromCells adds them.
+template <class V>
+__attribute__((always_inline)) inline typename V::F groundAfterFine(typename V::F h,
+                                                                    typename V::D term,
+                                                                    const GroundConstants& c) {
+    return V::addF(V::narrow(V::addD(V::widen(h), term)), V::setF(c.rise));
 }
 
 // groundDistance at many points, a register of lanes at a time; the last register is filled up
