@@ -153,19 +153,26 @@ TEST(SculptureDistanceTest, PointPerLaneIsThePlainLoopBitForBit) {
     };
     // On the faces of the grid cells that choose the candidate capsules, and just inside and
     // outside the grid.
-    for (float face = -22.0f; face <= 20.0f; face += 2.0f) {
-        for (const float v : {face, std::nextafter(face, -100.0f), face + 0.5f}) {
-            points.push_back({v, 1.0f, -4.0f});
-            points.push_back({1.0f, v, -4.0f});
-            points.push_back({1.0f, -1.0f, v});
-            points.push_back({v, v - 1.0f, v - 4.0f});
+    const float* centre = kSegmentBox.centre;
+    for (int k = 0; k < 3; ++k) {
+        for (int j = -1; j <= kCellsPerAxis + 1; ++j) {
+            const float face = kCellsLow[k] + static_cast<float>(j) * kCellSize;
+            for (const float v : {face, std::nextafter(face, -1e9f), face + 0.5f}) {
+                Vec3 q = {centre[0], centre[1], centre[2]};
+                (k == 0 ? q.x : k == 1 ? q.y : q.z) = v;
+                points.push_back(q);
+                points.push_back({v - kCellsLow[k] + kCellsLow[0], v - kCellsLow[k] + kCellsLow[1],
+                                  v - kCellsLow[k] + kCellsLow[2]});
+            }
         }
     }
     std::mt19937 engine(29);
-    std::uniform_real_distribution<float> grid(-22.0f, 20.0f);
+    const float span = static_cast<float>(kCellsPerAxis) * kCellSize;
+    std::uniform_real_distribution<float> grid(-2.0f, span + 2.0f);
     std::uniform_real_distribution<float> wide(-4500.0f, 4500.0f);
     for (int i = 0; i < 100000; ++i) {
-        points.push_back(i % 8 != 0 ? Vec3{grid(engine), grid(engine), grid(engine)}
+        points.push_back(i % 8 != 0 ? Vec3{kCellsLow[0] + grid(engine), kCellsLow[1] + grid(engine),
+                                           kCellsLow[2] + grid(engine)}
                                     : Vec3{wide(engine), wide(engine), wide(engine)});
     }
     for (const Vec3 q : points) {

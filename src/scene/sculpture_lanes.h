@@ -83,7 +83,7 @@ __attribute__((always_inline)) inline uint32_t sculptureCandidateLanes(const Fra
     V::storeI(index, cells.index);
     uint32_t candidates = 0;
     for (int lane = 0; lane < V::kWidth; ++lane) {
-        const uint32_t cell = kSculptureCells.candidates[index[lane] & 4095];
+        const uint32_t cell = kSculptureCells.candidates[index[lane] & (kCellCount - 1)];
         candidates |= (need >> lane & 1) ? cell : 0u;
     }
     return candidates;
