@@ -20,6 +20,7 @@
 #include "render/render_row.h"
 #include "render/sky.h"
 #include "scene/sculpture.h"
+#include "scene/sculpture_cells.h"
 #include "simd/simd_level.h"
 #include "support/golden_rows.h"
 #include "support/seed_zero_noise.h"
@@ -144,6 +145,36 @@ TEST_P(SimdPathTest, SkyMatchesThePlainSky) {
         const Vec3 plain = rm::reference::skyColor(*rm::skyNoise, o, d);
         ASSERT_EQ(rm::floatBits(fast.x), rm::floatBits(plain.x));
     }
+}
+
+// A single ray's sculpture against a limit: exact wherever it is at most the limit, and above the
+// limit or the far limit elsewhere, in and beyond the grid of candidate capsules and on the faces
+// of its cells.
+TEST(SingleLaneSculpture, IsExactUpToItsLimit) {
+    using Nearest = rm::LaneKernels<rm::LaneOpsScalar, 1>::NearestCapsules;
+    std::mt19937 random(31);
+    const float span = static_cast<float>(rm::kCellsPerAxis) * rm::kCellSize;
+    std::uniform_real_distribution<float> across(-8.0f, span + 8.0f);
+    std::uniform_real_distribution<float> limits(-1.0f, 40.0f);
+    int exact = 0;
+    for (int i = 0; i < 60000; ++i) {
+        Vec3 q = {rm::kCellsLow[0] + across(random), rm::kCellsLow[1] + across(random),
+                  rm::kCellsLow[2] + across(random)};
+        if (i % 5 == 0) q.y = rm::kCellsLow[1] + std::floor(q.y - rm::kCellsLow[1]);  // a face
+        const float full = rm::sculptureDistanceInFrameScalar(q);
+        for (const float limit : {limits(random), full, rm::kFarLimit}) {
+            const float s = Nearest::at({q.x, q.y, q.z}, limit, 1);
+            if (full <= limit) {
+                ++exact;
+                ASSERT_EQ(rm::floatBits(s), rm::floatBits(full))
+                    << q.x << ", " << q.y << ", " << q.z;
+            } else {
+                ASSERT_TRUE(s > limit || s == rm::kFarLimit) << q.x << ", " << q.y << ", " << q.z;
+                ASSERT_LE(s, rm::kFarLimit);
+            }
+        }
+    }
+    EXPECT_GT(exact, 60000);
 }
 
 // Rays from the eye, from points around the scene and from inside the sculpture, in numbers that

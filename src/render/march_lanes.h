@@ -184,8 +184,7 @@ __attribute__((always_inline)) inline int finishPassSingle(MarchLanes<V, kGroups
 
     float s = far;
     if (!sculptureBeyondWorldPoint(start.px, start.py, start.pz, limit, k.bound)) {
-        const FramePointLanes<V> q = sculptureFramePointLanes<V>(start.px, start.py, start.pz);
-        if (sculptureNeededLanes<V>(q.x, q.y, q.z, limit) != 0) s = Sculpture::at(q, limit, 1);
+        s = Sculpture::at(sculptureFramePointLanes<V>(start.px, start.py, start.pz), limit, 1);
     }
     const bool sWins = s < far;
     float chosen = sWins ? s : far;
@@ -228,10 +227,12 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
             farFromSculpture = (live & ~sculptureBeyondWorldLanes<V>(px, py, pz, g, k.bound)) == 0;
         if (!farFromSculpture) {
             const FramePointLanes<V> q = sculptureFramePointLanes<V>(px, py, pz);
-            const int need = sculptureNeededLanes<V>(q.x, q.y, q.z, g) & live;
-            if (need != 0) {
-                s = Sculpture::at(q, V::selectF(V::andMF(V::gtF(g, zero), V::ltF(g, far)), far, g),
-                                  need);
+            const F limit = V::selectF(V::andMF(V::gtF(g, zero), V::ltF(g, far)), far, g);
+            if constexpr (V::kWidth == 1) {
+                s = Sculpture::at(q, limit, live);
+            } else {
+                const int need = sculptureNeededLanes<V>(q.x, q.y, q.z, g) & live;
+                if (need != 0) s = Sculpture::at(q, limit, need);
             }
         }
 
@@ -248,7 +249,10 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
 }
 
 // Sculpture::at(q, limit, need) is the sculpture at the frame points of the lanes in `need`:
-// exact in each such lane wherever it is at most that lane's limit, above the limit elsewhere.
+// exact in each such lane wherever it is at most that lane's limit, above the limit elsewhere. A
+// single lane's takes the limit's bounds itself, and may give the far limit where the sculpture
+// lies beyond the limit; several lanes are asked only where the bound of the segments' box
+// cannot rule the sculpture out.
 // kSkipFine: whether a single lane leaves out the finest ground sample where it can.
 template <class V, class Sculpture, int kGroups, bool kSkipFine = kSingleLaneSkipsFineGround>
 void marchRaysLanes(const Ray* rays, int count, MarchHit* hits) {

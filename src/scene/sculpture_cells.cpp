@@ -62,6 +62,7 @@ inline constexpr AxisGaps kAxisGaps = makeAxisGaps();
 // evaluation small.
 struct Slab {
     uint32_t candidates[kCellsPerAxis * kCellsPerAxis];
+    float nearest[kCellsPerAxis * kCellsPerAxis];
 };
 
 constexpr Slab makeSlab(int ix) {
@@ -71,6 +72,7 @@ constexpr Slab makeSlab(int ix) {
             const int index[3] = {ix, iy, iz};
             double nearSquared[kCapsuleCount] = {};
             double farthest = 1e300;
+            double closest = 1e300;
             for (int i = 0; i < kCapsuleCount; ++i) {
                 double nearest = 0.0;
                 double farSquared = 0.0;
@@ -80,6 +82,7 @@ constexpr Slab makeSlab(int ix) {
                 }
                 nearSquared[i] = nearest;
                 farthest = farSquared < farthest ? farSquared : farthest;
+                closest = nearest < closest ? nearest : closest;
             }
             const double reach = squareRoot(farthest) + kMargin;
             uint32_t candidates = 0;
@@ -87,6 +90,9 @@ constexpr Slab makeSlab(int ix) {
                 if (nearSquared[i] <= reach * reach) candidates |= 1u << i;
             }
             slab.candidates[iy * kCellsPerAxis + iz] = candidates;
+            // Less the tube's radius and the margin, and a little more for the narrowing.
+            slab.nearest[iy * kCellsPerAxis + iz] =
+                static_cast<float>(squareRoot(closest) - 1.0 - 2.0 * kMargin);
         }
     }
     return slab;
@@ -98,8 +104,10 @@ inline constexpr Slab kSlab = makeSlab(kIx);
 template <int kIx = 0>
 constexpr void copySlabs(SculptureCells& out) {
     if constexpr (kIx < kCellsPerAxis) {
-        for (int i = 0; i < kCellsPerAxis * kCellsPerAxis; ++i)
+        for (int i = 0; i < kCellsPerAxis * kCellsPerAxis; ++i) {
             out.candidates[kIx * kCellsPerAxis * kCellsPerAxis + i] = kSlab<kIx>.candidates[i];
+            out.nearest[kIx * kCellsPerAxis * kCellsPerAxis + i] = kSlab<kIx>.nearest[i];
+        }
         copySlabs<kIx + 1>(out);
     }
 }

@@ -3,7 +3,8 @@
 // A grid of cells around the sculpture, each with the capsules that can be the nearest to a point
 // in it: the sculpture at a point there needs only those. Capsule i is left out of a cell when even
 // its nearest approach to the cell lies further than the farthest approach of some other capsule,
-// by a margin: then at every point of the cell capsule i is further than that other one.
+// by a margin: then at every point of the cell capsule i is further than that other one. Each cell
+// also has a lower bound of the sculpture in it, from the nearest approach of any capsule.
 #include <stdint.h>
 
 #include "scene/sculpture.h"
@@ -32,6 +33,7 @@ constexpr int kCellCount = kCellsPerAxis * kCellsPerAxis * kCellsPerAxis;
 
 struct SculptureCells {
     uint32_t candidates[kCellCount];
+    float nearest[kCellCount];  // the sculpture is no nearer anywhere in the cell
 };
 
 // Built when the program is compiled (sculpture_cells.cpp).
