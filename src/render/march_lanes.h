@@ -142,7 +142,7 @@ __attribute__((always_inline)) inline int endPassLanes(MarchLanes<V, kGroups>& l
 
 // Whether a single lane leaves out its finest ground sample where the sculpture is nearer than the
 // ground can be (see finishPassSingle). The choice costs some compares and branches in every pass
-// and saves a sixth of the ground's work in one pass of 8: measured per processor, that pays on
+// and saves one of the three noise samples in one pass of 8: measured per processor, that pays on
 // RISC-V (2 %), x86-64 (4 %), s390x, Arm, MIPS and SPARC, but not on POWER, i386 or AArch64.
 #if defined(__powerpc__) || defined(__i386__) || defined(__aarch64__)
 constexpr bool kSingleLaneSkipsFineGround = false;
