@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "common/sha256.h"
@@ -17,9 +18,11 @@
 #include "render/camera.h"
 #include "render/kernel_lanes.h"
 #include "render/kernel_table.h"
+#include "render/march_lanes.h"
 #include "render/render_row.h"
 #include "render/sky.h"
 #include "scene/sculpture.h"
+#include "scene/sculpture_bound.h"
 #include "scene/sculpture_cells.h"
 #include "simd/simd_level.h"
 #include "support/golden_rows.h"
@@ -177,8 +180,44 @@ TEST(SingleLaneSculpture, IsExactUpToItsLimit) {
     EXPECT_GT(exact, 60000);
 }
 
-// Rays from the eye, from points around the scene and from inside the sculpture, in numbers that
-// leave lanes idle at the end.
+// The bound a single lane keeps of its distance from the sculpture's world centre never exceeds
+// that distance, for rays of unit length from anywhere within the bounds the slack allows for,
+// aimed at the centre (where the distance falls fastest) or anywhere, over the whole march.
+TEST(SingleLaneMarch, ItsClearBoundNeverExceedsTheDistance) {
+    std::mt19937 random(37);
+    std::uniform_real_distribution<float> coordinate(-rm::kClearOrigin, rm::kClearOrigin);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    std::uniform_real_distribution<float> time(0.0f, rm::kFarLimit);
+    const rm::WorldBoundConstants& c = rm::kWorldBoundConstants;
+    for (int i = 0; i < 200000; ++i) {
+        const float scale = i % 3 == 0 ? 1.0f : i % 3 == 1 ? 0.01f : 0.001f;
+        const Vec3 o = {coordinate(random) * scale, coordinate(random) * scale,
+                        coordinate(random) * scale};
+        Vec3 d = i % 2 == 0 ? Vec3{c.centre[0] - o.x, c.centre[1] - o.y, c.centre[2] - o.z}
+                            : Vec3{unit(random), unit(random), unit(random)};
+        const float k = 1.0f / std::sqrt((d.x * d.x + d.y * d.y) + d.z * d.z);
+        d = {d.x * k, d.y * k, d.z * k};
+        if (!((d.x * d.x + d.y * d.y) + d.z * d.z <= rm::kClearDirection)) continue;
+        float t0 = time(random);
+        float t = time(random);
+        if (t < t0) std::swap(t, t0);
+        auto at = [&](float u) { return Vec3{d.x * u + o.x, d.y * u + o.y, d.z * u + o.z}; };
+        const Vec3 p0 = at(t0);
+        float nearest = 0.0f;
+        if (!rm::worldPointBeyond(p0.x, p0.y, p0.z, 0.0f, nearest, c)) continue;
+        const float clear = (nearest + t0) - rm::kClearSlack;
+        const Vec3 p = at(t);
+        const double dx = double{p.x} - c.centre[0];
+        const double dy = double{p.y} - c.centre[1];
+        const double dz = double{p.z} - c.centre[2];
+        ASSERT_LE(clear - t, std::sqrt(dx * dx + dy * dy + dz * dz))
+            << o.x << ", " << o.y << ", " << o.z << " towards " << d.x << ", " << d.y << ", " << d.z
+            << " from " << t0 << " to " << t;
+    }
+}
+
+// Rays from the eye, from points around the scene and from inside the sculpture, with directions
+// of other lengths and from far out, in numbers that leave lanes idle at the end.
 std::vector<rm::Ray> marchTestRays() {
     std::mt19937 random(17);
     std::uniform_real_distribution<float> component(-1.0f, 1.0f);
@@ -192,6 +231,13 @@ std::vector<rm::Ray> marchTestRays() {
         rays.push_back({o, d});
     }
     rays.push_back({{0.0f, 5.0f, 0.0f}, {1.0f, 0.0f, 0.0f}});  // inside capsule 0
+    // Directions of other lengths, and origins far out, past the sculpture and into the ground.
+    for (const float length : {0.25f, 3.0f, 40.0f}) {
+        rays.push_back({{0.0f, 5.0f, 150.0f}, {0.0f, -0.04f * length, -length}});
+        rays.push_back({{30.0f, 20.0f, 60.0f}, {-0.4f * length, -0.25f * length, -0.8f * length}});
+    }
+    rays.push_back({{0.0f, 5.0f, 20000.0f}, {0.0f, -0.001f, -1.0f}});
+    rays.push_back({{-3e5f, 400.0f, 1e5f}, {0.9f, -0.1f, -0.3f}});
     return rays;
 }
 

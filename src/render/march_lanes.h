@@ -30,6 +30,20 @@ inline constexpr MarchConstants kMarchConstants{kGroundConstants, kWorldBoundCon
 // kMarchConstants behind a pointer that the compiler must read, and so cannot see through.
 inline const MarchConstants* const volatile kMarchConstantsUnseen = &kMarchConstants;
 
+// A single lane's world-point test first takes the bound that its ray's last test ruling a pass
+// out left: the point's largest offset from the world centre then, m at time t0, which its
+// distance is at least, less the way the ray has come since, which by the triangle inequality
+// leaves a lower bound of the distance at t. With |o| below kClearOrigin on every axis, |d|^2 at
+// most kClearDirection and t below the far limit, the point's coordinates stay below 2^15 and are
+// each formed to within 2^-8, the way since t0 is at most (t - t0) + 0.002, and m, its sum with
+// t0 and the difference with t are each within 2^-8 of their exact values: 0.03 in all. So the
+// distance at t exceeds (m + t0 - kClearSlack) - t, and a pass whose bound exceeds the reach is
+// one the test itself would rule out.
+constexpr float kClearOrigin = 0x1p14f;  // 16384
+constexpr float kClearDirection = 1.000001f;
+constexpr float kClearSlack = 0.125f;
+static_assert(kFarLimit <= 4096.0f);
+
 // Several independent groups of lanes keep the processor busy while one waits on its results.
 template <class V, int kGroups>
 struct MarchLanes {
@@ -45,6 +59,11 @@ struct MarchLanes {
     int ray[kCount];  // -1: the lane idles on a copy of its last ray
     MarchHit result[kCount];
     GroundCellMemory<kCount> cells;
+    // A single lane's lower bound of its distance from the sculpture's world centre, as `clear`
+    // less the ray's time; `clearSlack`, taken off each new bound, is infinite for a ray beyond
+    // the bounds that the slack allows for (see beyondWorldSingle).
+    float clear[kCount];
+    float clearSlack[kCount];
 
     void start(int lane, const Ray& r, int index) {
         ox[lane] = r.origin.x;
@@ -56,6 +75,16 @@ struct MarchLanes {
         t[lane] = 0.0f;
         passes[lane] = 0;
         ray[lane] = index;
+        if constexpr (V::kWidth == 1) {
+            clear[lane] = -__builtin_inff();
+            const Vec3& o = r.origin;
+            const Vec3& d = r.direction;
+            const bool bounded = __builtin_fabsf(o.x) < kClearOrigin &&
+                                 __builtin_fabsf(o.y) < kClearOrigin &&
+                                 __builtin_fabsf(o.z) < kClearOrigin &&
+                                 (d.x * d.x + d.y * d.y) + d.z * d.z <= kClearDirection;
+            clearSlack[lane] = bounded ? kClearSlack : __builtin_inff();
+        }
     }
 };
 
@@ -150,6 +179,19 @@ constexpr bool kSingleLaneSkipsFineGround = false;
 constexpr bool kSingleLaneSkipsFineGround = true;
 #endif
 
+// sculptureBeyondWorldPoint for a single lane with the reach of its ground or limit, from the
+// bound its ray's last test left where that suffices.
+template <class V, int kGroups>
+__attribute__((always_inline)) inline bool beyondWorldSingle(MarchLanes<V, kGroups>& l, int first,
+                                                             const PassStart<V>& start, float reach,
+                                                             const WorldBoundConstants& b) {
+    if (l.clear[first] - start.t > reach) return true;
+    float nearest;
+    if (!worldPointBeyond(start.px, start.py, start.pz, reach, nearest, b)) return false;
+    l.clear[first] = (nearest + start.t) - l.clearSlack[first];
+    return true;
+}
+
 // The rest of the pass of a single lane, from the height h after the two coarser ground samples.
 // The finest sample moves the ground little: where h shows that the ground counts, the sculpture
 // is needed only below a bound taken from h, and where the sculpture is nearer than the lowest
@@ -183,7 +225,8 @@ __attribute__((always_inline)) inline int finishPassSingle(MarchLanes<V, kGroups
     }
 
     float s = far;
-    if (!sculptureBeyondWorldPoint(start.px, start.py, start.pz, limit, k.bound)) {
+    if (!beyondWorldSingle<V, kGroups>(l, first, start, worldReachOfLimit(limit, k.bound),
+                                       k.bound)) {
         s = Sculpture::at(sculptureFramePointLanes<V>(start.px, start.py, start.pz), limit, 1);
     }
     const bool sWins = s < far;
@@ -222,7 +265,8 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
         F s = far;
         bool farFromSculpture = false;
         if constexpr (V::kWidth == 1)
-            farFromSculpture = sculptureBeyondWorldPoint(px, py, pz, g, k.bound);
+            farFromSculpture =
+                beyondWorldSingle<V, kGroups>(l, first, start, worldReach(g, k.bound), k.bound);
         else
             farFromSculpture = (live & ~sculptureBeyondWorldLanes<V>(px, py, pz, g, k.bound)) == 0;
         if (!farFromSculpture) {

@@ -64,15 +64,35 @@ inline constexpr WorldBoundConstants kWorldBoundConstants{
 // vectors to float precision), so a point at distance d from the world centre of the box lies
 // about d from the box's centre in the frame, and the field there is at least d - 6 * sqrt(3) - 1,
 // more than 11.4 below d. The 13.5 and the thousandth of the reach cover that, the roundings of
-// the turn and of the float field, and those of this test, many times over.
-inline bool sculptureBeyondWorldPoint(float px, float py, float pz, float g,
-                                      const WorldBoundConstants& c = kWorldBoundConstants) {
+// the turn and of the float field, and those of this test, many times over: a point whose
+// distance is known to exceed the reach by other means may be ruled out as well.
+inline float worldReachOfLimit(float limit, const WorldBoundConstants& c = kWorldBoundConstants) {
+    return (limit + c.margin) * c.scale;
+}
+
+inline float worldReach(float g, const WorldBoundConstants& c = kWorldBoundConstants) {
+    return worldReachOfLimit(g > c.zero && g < c.far ? g : c.far, c);
+}
+
+// Whether p lies beyond `reach` from the world centre; where it does, `nearest` is set to its
+// largest offset from the centre along an axis, which the distance is at least.
+inline bool worldPointBeyond(float px, float py, float pz, float reach, float& nearest,
+                             const WorldBoundConstants& c = kWorldBoundConstants) {
     const float dx = px - c.centre[0];
     const float dy = py - c.centre[1];
     const float dz = pz - c.centre[2];
-    const float limit = g > c.zero && g < c.far ? g : c.far;
-    const float reach = (limit + c.margin) * c.scale;
-    return (dx * dx + dy * dy) + dz * dz > reach * reach;
+    if (!((dx * dx + dy * dy) + dz * dz > reach * reach)) return false;
+    const float ax = __builtin_fabsf(dx);
+    const float ay = __builtin_fabsf(dy);
+    const float az = __builtin_fabsf(dz);
+    nearest = ax > ay ? (ax > az ? ax : az) : (ay > az ? ay : az);
+    return true;
+}
+
+inline bool sculptureBeyondWorldPoint(float px, float py, float pz, float g,
+                                      const WorldBoundConstants& c = kWorldBoundConstants) {
+    float nearest;
+    return worldPointBeyond(px, py, pz, worldReach(g, c), nearest, c);
 }
 
 // sculptureBeyondWorldPoint in every lane, one bit per lane: several lanes rule a pass out with it
