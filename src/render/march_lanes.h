@@ -179,8 +179,8 @@ constexpr bool kSingleLaneSkipsFineGround = false;
 constexpr bool kSingleLaneSkipsFineGround = true;
 #endif
 
-// sculptureBeyondWorldPoint for a single lane with the reach of its ground or limit, from the
-// bound its ray's last test left where that suffices.
+// The world-point test of a single lane with the reach of its limit (see worldReachOfLimit), from
+// the bound its ray's last test left where that suffices.
 template <class V, int kGroups>
 __attribute__((always_inline)) inline bool beyondWorldSingle(MarchLanes<V, kGroups>& l, int first,
                                                              const PassStart<V>& start, float reach,

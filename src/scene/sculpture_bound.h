@@ -58,24 +58,25 @@ struct WorldBoundConstants {
 inline constexpr WorldBoundConstants kWorldBoundConstants{
     {kWorldCentreX, kWorldCentreY, kWorldCentreZ}, 0.0f, kFarLimit, 13.5f, 1.001f};
 
-// For a single lane, before its point is turned into the frame: whether the world point p lies
-// so far from the sculpture that its field cannot matter, as sculptureNeededLanes tells, against
-// a counting ground g or else the far limit. The frame turns without stretching (its rows are unit
-// vectors to float precision), so a point at distance d from the world centre of the box lies
-// about d from the box's centre in the frame, and the field there is at least d - 6 * sqrt(3) - 1,
-// more than 11.4 below d. The 13.5 and the thousandth of the reach cover that, the roundings of
-// the turn and of the float field, and those of this test, many times over: a point whose
-// distance is known to exceed the reach by other means may be ruled out as well.
+// The world-point test, before a point is turned into the frame: a world point p beyond the reach
+// of a limit (the counting ground, or else the far limit) from the world centre of the box lies so
+// far from the sculpture that its field cannot matter, as sculptureNeededLanes tells. The frame
+// turns without stretching (its rows are unit vectors to float precision), so a point at distance
+// d from the world centre lies about d from the box's centre in the frame, and the field there is
+// at least d - 6 * sqrt(3) - 1, more than 11.4 below d. The 13.5 and the thousandth of the reach
+// cover that, the roundings of the turn and of the float field, and those of this test, many times
+// over: a point whose distance is known to exceed the reach by other means may be ruled out too.
 inline float worldReachOfLimit(float limit, const WorldBoundConstants& c = kWorldBoundConstants) {
     return (limit + c.margin) * c.scale;
 }
 
+// The reach of a ground g: of g where it counts, else of the far limit.
 inline float worldReach(float g, const WorldBoundConstants& c = kWorldBoundConstants) {
     return worldReachOfLimit(g > c.zero && g < c.far ? g : c.far, c);
 }
 
-// Whether p lies beyond `reach` from the world centre; where it does, `nearest` is set to its
-// largest offset from the centre along an axis, which the distance is at least.
+// Whether a single lane's p lies beyond `reach` from the world centre; where it does, `nearest`
+// is set to its largest offset from the centre along an axis, which the distance is at least.
 inline bool worldPointBeyond(float px, float py, float pz, float reach, float& nearest,
                              const WorldBoundConstants& c = kWorldBoundConstants) {
     const float dx = px - c.centre[0];
@@ -89,14 +90,9 @@ inline bool worldPointBeyond(float px, float py, float pz, float reach, float& n
     return true;
 }
 
-inline bool sculptureBeyondWorldPoint(float px, float py, float pz, float g,
-                                      const WorldBoundConstants& c = kWorldBoundConstants) {
-    float nearest;
-    return worldPointBeyond(px, py, pz, worldReach(g, c), nearest, c);
-}
-
-// sculptureBeyondWorldPoint in every lane, one bit per lane: several lanes rule a pass out with it
-// before they turn their points into the frame and bound them there in double precision.
+// The world-point test in every lane against a ground g, one bit per lane: several lanes rule a
+// pass out with it before they turn their points into the frame and bound them there in double
+// precision.
 template <class V>
 __attribute__((always_inline)) inline int sculptureBeyondWorldLanes(
     typename V::F px, typename V::F py, typename V::F pz, typename V::F g,
