@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <random>
+#include <utility>
 
 #include "math/float_bits.h"
 #include "math/float_ops.h"
@@ -361,6 +362,58 @@ TEST(NoiseTest, GradientTablesGiveTheHashTestsUpToTheSignOfAZero) {
                                  0.0),
                       expected)
                 << corners << " at " << xf << ", " << yf;
+        }
+    }
+}
+
+// A single lane with its gradients the other way round from this build's: written out for each
+// pair of codes where this processor reads factors, and read where it writes them out.
+struct OtherGradientLaneOps : LaneOpsScalar {
+    static constexpr bool kGradientCodeCases = !LaneOpsScalar::kGradientCodeCases;
+};
+
+TEST(NoiseTest, WrittenOutPairsGiveTheFactorsBitForBit) {
+    // Offsets on the cell's edges, where products with 0 are zeros of either sign, at the
+    // smallest and largest steps from them, and where x + (y - 1) cancels to a zero.
+    const double offsets[] = {0.0, 0x1p-1074, 0x1p-30, 0.25, 0.3125, 0.5, 0.75, 1.0 - 0x1p-53};
+    const double nearRows[] = {0.0, -0.0, 0.375, -1.25};
+    const PlaneGradientFactors& f = kPlaneGradientFactors;
+    auto fromFactors = [&](int pair, double x, double y, double x1, double fu, double nearRow,
+                           bool farRow) {
+        const int n = pair & 15;
+        const int m = pair >> 4;
+        const double g = x * f.gX[n] + y * f.gY[n];
+        const double u = x1 * (f.gX[m] - f.vX[m]) + y * (f.gY[m] - f.vY[m]);
+        const double v = x1 * f.vX[m] + y * f.vY[m];
+        return ((u - g) + v) * fu + (farRow ? g - nearRow : g);
+    };
+    for (int pair = 0; pair < 256; ++pair) {
+        for (double x : offsets) {
+            const double x1 = x - 1.0;
+            for (double fu : {reference::fade(x), 0.0, 0.625}) {
+                for (double yf : offsets) {
+                    const double y1 = yf - 1.0;
+                    ASSERT_EQ(doubleBits(planePairAlongXOf<false>(pair, x, yf, x1, fu, 0.0)),
+                              doubleBits(fromFactors(pair, x, yf, x1, fu, 0.0, false)))
+                        << pair << " at " << x << ", " << yf << ", fade " << fu;
+                    for (double nearRow : nearRows) {
+                        ASSERT_EQ(doubleBits(planePairAlongXOf<true>(pair, x, y1, x1, fu, nearRow)),
+                                  doubleBits(fromFactors(pair, x, y1, x1, fu, nearRow, true)))
+                            << pair << " at " << x << ", " << y1 << ", fade " << fu << ", near row "
+                            << nearRow;
+                    }
+                }
+            }
+        }
+    }
+    // Whole cells both ways, every packing of four codes.
+    for (int32_t codes = 0; codes < 65536; ++codes) {
+        for (const auto& [xf, yf] : {std::pair{0.0, 0.0}, {0.25, 0.75}, {0.3125, 0.8125}}) {
+            ASSERT_EQ(doubleBits(planeNoiseInCell<OtherGradientLaneOps>(
+                          {xf, yf, planeCornersOf<OtherGradientLaneOps>(codes)})),
+                      doubleBits(planeNoiseInCell<LaneOpsScalar>(
+                          {xf, yf, planeCornersOf<LaneOpsScalar>(codes)})))
+                << codes << " at " << xf << ", " << yf;
         }
     }
 }

@@ -263,6 +263,11 @@ struct LaneOpsScalarOtherConstants : rm::LaneOpsScalar {
     static constexpr bool kConstantsInCode = !rm::LaneOpsScalar::kConstantsInCode;
 };
 
+// And with its gradients the other way round (see OtherGradientLaneOps in the noise tests).
+struct LaneOpsScalarOtherGradients : rm::LaneOpsScalar {
+    static constexpr bool kGradientCodeCases = !rm::LaneOpsScalar::kGradientCodeCases;
+};
+
 template <class V, int kGroups, bool kSkipFine>
 void expectSingleLaneMarch(const std::vector<rm::Ray>& rays) {
     std::vector<rm::MarchHit> hits(rays.size());
@@ -271,8 +276,9 @@ void expectSingleLaneMarch(const std::vector<rm::Ray>& rays) {
     expectPlainMarches(rays, hits);
 }
 
-// Every way a single lane can march, this processor's and the others: constants seen or read, the
-// finest ground sample always taken or left out where the sculpture is nearer, 1 or 4 rays at once.
+// Every way a single lane can march, this processor's and the others: constants seen or read,
+// gradients written out for each pair of codes or read as factors, the finest ground sample always
+// taken or left out where the sculpture is nearer, 1 or 4 rays at once.
 TEST(SingleLaneMarch, EveryWayIsThePlainOne) {
     rmtest::publishSeedZeroNoise();
     const std::vector<rm::Ray> rays = marchTestRays();
@@ -284,6 +290,8 @@ TEST(SingleLaneMarch, EveryWayIsThePlainOne) {
     expectSingleLaneMarch<Seen, 4, false>(rays);
     expectSingleLaneMarch<Other, 1, true>(rays);
     expectSingleLaneMarch<Other, 4, false>(rays);
+    expectSingleLaneMarch<LaneOpsScalarOtherGradients, 1, true>(rays);
+    expectSingleLaneMarch<LaneOpsScalarOtherGradients, 4, false>(rays);
 }
 
 TEST_P(SimdPathTest, RowsMatchTheExactImage) {

@@ -4,6 +4,7 @@
 // operations (see lane_ops_*.h). Each lane computes exactly what noisePlane computes.
 #include <stddef.h>
 
+#include "noise/plane_gradient_cases.h"
 #include "noise/plane_gradient_table.h"
 #include "noise/plane_hashes.h"
 
@@ -69,12 +70,20 @@ concept PointRowLanes = requires(typename V::D x, const char** rows, typename V:
     V::halvesFrom(static_cast<const char*>(nullptr), i, rows, rows);
 };
 
+// A single lane that forms each pair of corners in the code written out for its pair of codes
+// (see planePairAlongXOf) carries a cell's corner codes as they are.
+template <class V>
+concept GradientCodeCaseLanes = V::kWidth == 1 && !GradientTableLanes<V> && requires {
+    requires V::kGradientCodeCases;
+};
+
 // A single lane of other operations carries a cell's corner codes as the offsets of its two
 // entries in kPlaneGradientPairFactors, (X, Y) with (X + 1, Y) in bits 6 to 13 and (X, Y + 1) with
 // (X + 1, Y + 1) in bits 22 to 29: a remembered cell keeps them, so a pass in it finds its
 // factors with a mask and a shift instead of four extractions and scalings.
 template <class V>
-constexpr bool kPlanePairOffsetLanes = V::kWidth == 1 && !GradientTableLanes<V>;
+constexpr bool kPlanePairOffsetLanes =
+    V::kWidth == 1 && !GradientTableLanes<V> && !GradientCodeCaseLanes<V>;
 
 template <class V>
 __attribute__((always_inline)) inline typename V::I planeCornersOf(int32_t codes) {
@@ -272,6 +281,12 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
         const D g3 = sum(8, xf, y1);
         c4 = apart(12, x1, y1);
         return interpolateCell<V>(g1, c2, g3, c4, fu, fv);
+    } else if constexpr (GradientCodeCaseLanes<V>) {
+        // The same values as the factors below form, in the code for each pair of codes; the
+        // corner codes are 16 bits, so each pair's lies from 0 to 255.
+        const D l1 = planePairAlongXOf<false>(cell.corners & 255, xf, yf, x1, fu, 0.0);
+        const D far = planePairAlongXOf<true>(cell.corners >> 8, xf, y1, x1, fu, l1);
+        return V::addD(V::mulD(far, fv), l1);
     } else if constexpr (V::kWidth == 1) {
         // A single lane reads its gradients from tables instead of testing code bits, whose
         // choices follow random bits that no branch predictor can learn: u + v of the near corners

@@ -205,7 +205,7 @@ __attribute__((always_inline)) inline int finishPassSingle(MarchLanes<V, kGroups
     const float far = k.bound.far;
     const float zero = k.bound.zero;
     const float h = groundHeightLanes<V, 2>(start.ground, start.py, c);
-    auto ground = [&] {
+    auto ground = [&]() __attribute__((always_inline)) {
         return groundAfterFine<V>(
             h, planeNoiseInCell<V>(start.ground.cells[2], c.noise) * c.amplitudes[2], c);
     };

@@ -146,9 +146,19 @@ template <class V, int kSamples>
 __attribute__((always_inline)) inline typename V::F groundHeightLanes(
     const GroundCellsLanes<V>& cells, typename V::F y, const GroundConstants& c) {
     typename V::F h = V::addF(y, V::setF(c.lift));
-    for (int k = 0; k < kSamples; ++k) {
+    auto add = [&](int k) __attribute__((always_inline)) {
         const typename V::D n = planeNoiseInCell<V>(cells.cells[k], c.noise);
         h = V::narrow(V::addD(V::widen(h), V::mulD(n, V::setD(c.amplitudes[k]))));
+    };
+    if constexpr (V::kWidth == 1) {
+        // A single lane's noise may be long enough that the compiler keeps the loop, and with it
+        // the cells in memory.
+#pragma GCC unroll 3
+        for (int k = 0; k < kSamples; ++k)
+            add(k);
+    } else {
+        for (int k = 0; k < kSamples; ++k)
+            add(k);
     }
     return h;
 }

@@ -1,0 +1,104 @@
+#pragma once
+
+// A cell's pair of corners along x, interpolated in code written out for each of the 256 pairs of
+// gradient codes, for a single lane on a processor that pays for every instruction (see
+// LaneOpsScalar::kGradientCodeCases). One jump through a table replaces the six loads, six
+// products and three sums with factors of -1, 0 and 1 that form the pair's terms (see
+// kPlaneGradientPairFactors): each case forms the very values those products and sums give, bit
+// for bit, with a subtraction or a negation at most where they have a factor -1.
+//
+// The offsets are those of a cell: x and, in the near row, y are never -0 (the look-ups add +0,
+// and a remembered cell holds its point strictly inside), x1 = x - 1 and, in the far row, y are
+// below zero. A product with a factor 0 is then +0 for x and the near row's y, and -0 for x1 and
+// the far row's y; adding -0 changes no sum, and adding +0 changes only a -0.
+#include <stdint.h>
+
+#include "noise/plane_gradient_table.h"
+
+namespace rm {
+
+// x * fx + y * fy with factors fx and fy of -1, 0 and 1, not both 0.
+template <int kFx, int kFy, bool kNegativeY>
+__attribute__((always_inline)) inline double planeFactorSum(double x, double y) {
+    static_assert(kFx != 0 || kFy != 0);
+    if constexpr (kFx > 0 && kFy != 0) return kFy > 0 ? x + y : x - y;
+    // -x + y is y - x. The product -x comes first in -x - y: rounding to nearest is not symmetric
+    // where x + y cancels to +0.
+    if constexpr (kFx < 0 && kFy != 0) return kFy > 0 ? y - x : -x - y;
+    // x + (+0 or -0) is x; -x + (+0) is +0 where x is +0, as 0 - x is, and -x + (-0) is -x.
+    if constexpr (kFy == 0) return kFx > 0 ? x : (kNegativeY ? -x : 0.0 - x);
+    // +0 + y is y; +0 - y is +0 where y is +0, as 0 - y is, and -y for a y below zero.
+    return kFy > 0 ? y : (kNegativeY ? -y : 0.0 - y);
+}
+
+// x1 * fx + y * fy, the u or the v of a far corner: the chosen offset, negated or not, as adding
+// the other product, a zero, leaves it; with both factors 0, -0 + (+0) = +0 in the near row and
+// -0 + (-0) = -0 in the far one.
+template <int kFx, int kFy, bool kNegativeY>
+__attribute__((always_inline)) inline double planeFarTerm(double x1, double y) {
+    if constexpr (kFx != 0) return kFx > 0 ? x1 : -x1;
+    if constexpr (kFy != 0) return kFy > 0 ? y : -y;
+    return kNegativeY ? -0.0 : 0.0;
+}
+
+// ((u - g) + v) * fu + g along the near row (y = yf) and ((u - g) + v) * fu + (g - nearRow) along
+// the far row (y = y1), for the pair of codes kPair: the near corner's code in the low four bits,
+// with offsets (x, y), the far corner's in the high four, with offsets (x1, y).
+template <int kPair, bool kFarRow>
+__attribute__((always_inline)) inline double planePairAlongX(double x, double y, double x1,
+                                                             double fu, double nearRow) {
+    constexpr int kNear = kPair & 15;
+    constexpr int kFar = kPair >> 4;
+    constexpr PlaneGradientFactors f = kPlaneGradientFactors;
+    constexpr int kGX = static_cast<int>(f.gX[kNear]);
+    constexpr int kGY = static_cast<int>(f.gY[kNear]);
+    constexpr int kVX = static_cast<int>(f.vX[kFar]);
+    constexpr int kVY = static_cast<int>(f.vY[kFar]);
+    constexpr int kUX = static_cast<int>(f.gX[kFar]) - kVX;
+    constexpr int kUY = static_cast<int>(f.gY[kFar]) - kVY;
+    const double g = planeFactorSum<kGX, kGY, kFarRow>(x, y);
+    const double d = planeFarTerm<kUX, kUY, kFarRow>(x1, y) - g;
+    double s = d;
+    // A zero v adds -0 in the far row, which changes nothing, and +0 in the near row, which
+    // changes only d = -0; that needs u = -0 and g = +0, where (-0) * fu + g is +0 as
+    // (+0) * fu + g is.
+    if constexpr (kVX != 0 || kVY != 0) s = d + planeFarTerm<kVX, kVY, kFarRow>(x1, y);
+    if constexpr (kFarRow) return s * fu + (g - nearRow);
+    return s * fu + g;
+}
+
+// planePairAlongX for a pair of codes from 0 to 255 known only at run time: a switch over all 256,
+// which compilers turn into one jump through a table. The empty statement hides the code's range
+// from the compiler, which would otherwise test it against the table's bounds before the jump.
+#define RM_PAIR_CASE(n) \
+    case n:             \
+        return planePairAlongX<n, kFarRow>(x, y, x1, fu, nearRow);
+#define RM_PAIR_CASES4(n) \
+    RM_PAIR_CASE(n) RM_PAIR_CASE(n + 1) RM_PAIR_CASE(n + 2) RM_PAIR_CASE(n + 3)
+#define RM_PAIR_CASES16(n) \
+    RM_PAIR_CASES4(n) RM_PAIR_CASES4(n + 4) RM_PAIR_CASES4(n + 8) RM_PAIR_CASES4(n + 12)
+#define RM_PAIR_CASES64(n) \
+    RM_PAIR_CASES16(n) RM_PAIR_CASES16(n + 16) RM_PAIR_CASES16(n + 32) RM_PAIR_CASES16(n + 48)
+
+template <bool kFarRow>
+__attribute__((always_inline)) inline double planePairAlongXOf(int32_t pair, double x, double y,
+                                                               double x1, double fu,
+                                                               double nearRow) {
+    intptr_t code = pair;
+    asm("" : "+r"(code));
+    switch (code) {
+        RM_PAIR_CASES64(0)
+        RM_PAIR_CASES64(64)
+        RM_PAIR_CASES64(128)
+        RM_PAIR_CASES64(192)
+        default:
+            __builtin_unreachable();
+    }
+}
+
+#undef RM_PAIR_CASES64
+#undef RM_PAIR_CASES16
+#undef RM_PAIR_CASES4
+#undef RM_PAIR_CASE
+
+}  // namespace rm
