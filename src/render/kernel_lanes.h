@@ -28,7 +28,8 @@ struct LaneKernels {
     // bound of the segments' box rules it out, else one capsule at a time, only those a bound
     // cannot rule out against the limit. "Nothing" is the far limit.
     struct NearestCapsules {
-        static float at(const FramePointLanes<V>& q, float limit, int) {
+        __attribute__((always_inline)) static float at(const FramePointLanes<V>& q, float limit,
+                                                       int) {
             const SculptureCellLanes<V> cells = sculptureCellLanes<V>(q.x, q.y, q.z);
             if (cells.outside == 0) {
                 const int32_t index = cells.index & (kCellCount - 1);
