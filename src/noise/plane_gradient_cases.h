@@ -68,8 +68,10 @@ __attribute__((always_inline)) inline double planePairAlongX(double x, double y,
 }
 
 // planePairAlongX for a pair of codes from 0 to 255 known only at run time: a switch over all 256,
-// which compilers turn into one jump through a table. The empty statement hides the code's range
-// from the compiler, which would otherwise test it against the table's bounds before the jump.
+// which compilers turn into one jump through a table. For GCC, an empty statement hides the code's
+// range, which GCC would otherwise test against the table's bounds before the jump. Clang 14 goes
+// without: given the statement, it reused the statement's register for the jump before it
+// (riscv32: a crash).
 #define RM_PAIR_CASE(n) \
     case n:             \
         return planePairAlongX<n, kFarRow>(x, y, x1, fu, nearRow);
@@ -85,7 +87,9 @@ __attribute__((always_inline)) inline double planePairAlongXOf(int32_t pair, dou
                                                                double x1, double fu,
                                                                double nearRow) {
     intptr_t code = pair;
+#if !defined(__clang__)
     asm("" : "+r"(code));
+#endif
     switch (code) {
         RM_PAIR_CASES64(0)
         RM_PAIR_CASES64(64)
