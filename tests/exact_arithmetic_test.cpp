@@ -175,9 +175,10 @@ Bits randomOperand(Random& r) {
     const int kind = below(r, 64);
     const bool negative = (next(r) & 1) != 0;
     if (kind == 0) return compose<Bits>(negative, 0, 0);
-    if (kind == 1)
-        return static_cast<Bits>(compose<Bits>(negative, 0, 0) | uint64_t(Layout<Bits>::kMaxBiased)
-                                                                     << Layout<Bits>::kFraction);
+    // Infinities, and NaNs quiet or signalling.
+    if (kind <= 2)
+        return static_cast<Bits>(compose<Bits>(negative, 0, kind == 1 ? 0 : next(r) | 1) |
+                                 uint64_t(Layout<Bits>::kMaxBiased) << Layout<Bits>::kFraction);
     return compose<Bits>(negative, randomBiased<Bits>(r), randomFraction<Bits>(r));
 }
 

@@ -386,28 +386,28 @@ uint64_t convert(uint64_t bits, Format from, Format to, const ArithmeticEnvironm
     return pack(u, to, environment);
 }
 
-uint32_t narrow(uint64_t bits) { return static_cast<uint32_t>(bits); }
+uint32_t lowHalf(uint64_t bits) { return static_cast<uint32_t>(bits); }
 
 }  // namespace
 
 uint32_t exactSum(uint32_t a, uint32_t b, const ArithmeticEnvironment& environment) {
-    return narrow(sum(a, b, false, kFloat, environment));
+    return lowHalf(sum(a, b, false, kFloat, environment));
 }
 uint32_t exactDifference(uint32_t a, uint32_t b, const ArithmeticEnvironment& environment) {
-    return narrow(sum(a, b, true, kFloat, environment));
+    return lowHalf(sum(a, b, true, kFloat, environment));
 }
 uint32_t exactProduct(uint32_t a, uint32_t b, const ArithmeticEnvironment& environment) {
-    return narrow(product(a, b, kFloat, environment));
+    return lowHalf(product(a, b, kFloat, environment));
 }
 uint32_t exactQuotient(uint32_t a, uint32_t b, const ArithmeticEnvironment& environment) {
-    return narrow(quotient(a, b, kFloat, environment));
+    return lowHalf(quotient(a, b, kFloat, environment));
 }
 uint32_t exactSquareRoot(uint32_t a, const ArithmeticEnvironment& environment) {
-    return narrow(squareRoot(a, kFloat, environment));
+    return lowHalf(squareRoot(a, kFloat, environment));
 }
 uint32_t exactFusedMultiplyAdd(uint32_t a, uint32_t b, uint32_t c,
                                const ArithmeticEnvironment& environment) {
-    return narrow(fusedMultiplyAdd(a, b, c, kFloat, environment));
+    return lowHalf(fusedMultiplyAdd(a, b, c, kFloat, environment));
 }
 
 uint64_t exactSum(uint64_t a, uint64_t b, const ArithmeticEnvironment& environment) {
@@ -434,7 +434,7 @@ uint64_t exactWiden(uint32_t floatBits, const ArithmeticEnvironment& environment
     return convert(floatBits, kFloat, kDouble, environment);
 }
 uint32_t exactNarrow(uint64_t doubleBits, const ArithmeticEnvironment& environment) {
-    return narrow(convert(doubleBits, kDouble, kFloat, environment));
+    return lowHalf(convert(doubleBits, kDouble, kFloat, environment));
 }
 
 uint64_t exactFloor(uint64_t doubleBits) {

@@ -23,9 +23,10 @@ enum class Rounding { Nearest, Upward, Downward, TowardZero };
 //
 // flushResults: a tiny nonzero result becomes a zero of its sign (flush to zero). A result is
 // tiny when, rounded to the format's precision with an unbounded exponent, its magnitude is
-// below the smallest normal; this is tininess after rounding, as x86 SSE and AArch64 decide it,
-// so a result just below the smallest normal that rounds up to it is kept. Exact subnormal
-// results are flushed too.
+// below the smallest normal: tininess after rounding, as x86 SSE decides it for its
+// flush-to-zero bit (and AArch64 under FPCR.AH), so a result just below the smallest normal that
+// rounds up to it is kept. AArch64's default flushing looks at the value before rounding, which
+// differs from this only for such results. Exact subnormal results are flushed too.
 //
 // zeroOperands: a subnormal operand is read as a zero of its sign (denormals are zero).
 struct ArithmeticEnvironment {
