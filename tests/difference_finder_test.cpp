@@ -252,8 +252,11 @@ TEST(DifferenceFinderTest, RefusesHugeAndEndlessInputAtOnceInBoundedMemory) {
 TEST(DifferenceFinderTest, NeverWritesOverItsInputAndLeavesNothingOfAFailedMask) {
     std::string image = exactImage();
     image[offset(26, 5) + 1] ^= 4;
-    const std::string input = path("guarded.tga");
-    const std::string defaultMask = path("guarded-mask.tga");
+    // In a folder of its own, where no other test's mask is being written.
+    const std::string folder = path("guarded");
+    mkdir(folder.c_str(), 0700);
+    const std::string input = folder + "/guarded.tga";
+    const std::string defaultMask = folder + "/guarded-mask.tga";
     writeFile(input, image);
     const std::string traceLine = std::string(RAYMARCH_TRACE_EXECUTABLE) + " 26 5";
     auto expectVerdictKept = [&](const rmtest::ChildResult& run, const std::string& reason) {
@@ -305,7 +308,7 @@ TEST(DifferenceFinderTest, NeverWritesOverItsInputAndLeavesNothingOfAFailedMask)
     run = rmtest::runCaptured(RAYMARCH_DIFF_EXECUTABLE, {input}, {.fileSize = 1 << 20});
     expectVerdictKept(run, "cannot write " + defaultMask + ": File too large");
     EXPECT_NE(access(defaultMask.c_str(), F_OK), 0);
-    expectNoTemporaryFileIn(RAYMARCH_TEST_DIR);
+    expectNoTemporaryFileIn(folder);
 }
 
 // What is at the mask's name and is not a file stays as it was: a device, a FIFO, a link to one,
@@ -314,7 +317,7 @@ TEST(DifferenceFinderTest, NeverWritesOverItsInputAndLeavesNothingOfAFailedMask)
 TEST(DifferenceFinderTest, ReplacesNothingButAFileOrLinkAtTheMasksName) {
     std::string image = exactImage();
     image[offset(26, 5) + 1] ^= 4;
-    const std::string input = path("guarded.tga");
+    const std::string input = path("refused-names.tga");
     writeFile(input, image);
     auto expectRefused = [&](const std::string& mask, const std::string& reason) {
         SCOPED_TRACE(mask);
@@ -371,7 +374,7 @@ TEST(DifferenceFinderTest, ReplacesNothingButAFileOrLinkAtTheMasksName) {
 TEST(DifferenceFinderTest, PutsADefaultMaskOnlyBesideARegularFile) {
     std::string image = exactImage();
     image[offset(26, 5) + 1] ^= 4;
-    const std::string input = path("guarded.tga");
+    const std::string input = path("default-mask.tga");
     writeFile(input, image);
     const std::string traceLine = std::string(RAYMARCH_TRACE_EXECUTABLE) + " 26 5";
     auto expectNoDefault = [&](const rmtest::ChildResult& run, const std::string& name,
@@ -388,6 +391,8 @@ TEST(DifferenceFinderTest, PutsADefaultMaskOnlyBesideARegularFile) {
 
     const std::string link = path("linked.tga");
     std::remove(link.c_str());
+    std::remove(path("linked-mask.tga").c_str());
+    std::remove(path("piped-mask.tga").c_str());
     ASSERT_EQ(symlink(input.c_str(), link.c_str()), 0);
     expectNoDefault(find({link}), link, "a symbolic link");
     EXPECT_NE(access(path("linked-mask.tga").c_str(), F_OK), 0);
@@ -431,8 +436,10 @@ TEST(DifferenceFinderTest, AFailedReportIsStatus5WithTheReasonAndNoNewMask) {
 
     std::string image = exact;
     image[offset(26, 5) + 1] ^= 4;
-    const std::string input = path("unreported.tga");
-    const std::string mask = path("unreported-mask.tga");
+    const std::string folder = path("unreported");
+    mkdir(folder.c_str(), 0700);
+    const std::string input = folder + "/unreported.tga";
+    const std::string mask = folder + "/unreported-mask.tga";
     writeFile(input, image);
     std::remove(mask.c_str());
     const rmtest::ChildResult run =
@@ -477,7 +484,7 @@ TEST(DifferenceFinderTest, AFailedReportIsStatus5WithTheReasonAndNoNewMask) {
     end = runWithReaderThatLeaves();
     EXPECT_EQ(end.status, 5);
     EXPECT_TRUE(readFile(mask) == "the old mask") << "the old mask was replaced";
-    expectNoTemporaryFileIn(RAYMARCH_TEST_DIR);
+    expectNoTemporaryFileIn(folder);
 }
 
 // An image cut short is checked on the whole rows it has: status 4 when all of them are exact,
