@@ -374,7 +374,7 @@ TEST(DifferenceFinderTest, ReplacesNothingButAFileOrLinkAtTheMasksName) {
 TEST(DifferenceFinderTest, PutsADefaultMaskOnlyBesideARegularFile) {
     std::string image = exactImage();
     image[offset(26, 5) + 1] ^= 4;
-    const std::string input = path("default-mask.tga");
+    const std::string input = path("beside-only.tga");
     writeFile(input, image);
     const std::string traceLine = std::string(RAYMARCH_TRACE_EXECUTABLE) + " 26 5";
     auto expectNoDefault = [&](const rmtest::ChildResult& run, const std::string& name,
