@@ -1,7 +1,7 @@
 // The difference finder on images with planted differences, on partial and rearranged images, on
 // files it must refuse (in bounded memory and at once), and on what must never cost a file: a
-// mask onto its own input, a link at the mask's name, a mask that cannot be written, and its own
-// output going wrong.
+// mask onto its own input, a link, device, FIFO or folder at the mask's name, a mask that cannot
+// be written, and its own output going wrong.
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "common/exact_rows.h"
 #include "common/sha256.h"
@@ -61,6 +62,16 @@ rmtest::ChildResult find(const std::vector<std::string>& arguments) {
 }
 
 std::size_t offset(int x, int y) { return kHeaderSize + y * kRowBytes + 3 * x; }
+
+// A mask's file, not yet renamed into place, left behind.
+void expectNoTemporaryFileIn(const std::string& folder) {
+    DIR* entries = opendir(folder.c_str());
+    ASSERT_NE(entries, nullptr);
+    while (const dirent* entry = readdir(entries))
+        EXPECT_NE(std::string(entry->d_name).rfind(".raymarch_diff-", 0), 0u)
+            << "left behind: " << entry->d_name;
+    closedir(entries);
+}
 
 std::string lastLine(const std::string& text) {
     const std::size_t end = text.find_last_not_of('\n');
@@ -241,8 +252,11 @@ TEST(DifferenceFinderTest, RefusesHugeAndEndlessInputAtOnceInBoundedMemory) {
 TEST(DifferenceFinderTest, NeverWritesOverItsInputAndLeavesNothingOfAFailedMask) {
     std::string image = exactImage();
     image[offset(26, 5) + 1] ^= 4;
-    const std::string input = path("guarded.tga");
-    const std::string defaultMask = path("guarded-mask.tga");
+    // In a folder of its own, where no other test's mask is being written.
+    const std::string folder = path("guarded");
+    mkdir(folder.c_str(), 0700);
+    const std::string input = folder + "/guarded.tga";
+    const std::string defaultMask = folder + "/guarded-mask.tga";
     writeFile(input, image);
     const std::string traceLine = std::string(RAYMARCH_TRACE_EXECUTABLE) + " 26 5";
     auto expectVerdictKept = [&](const rmtest::ChildResult& run, const std::string& reason) {
@@ -294,16 +308,119 @@ TEST(DifferenceFinderTest, NeverWritesOverItsInputAndLeavesNothingOfAFailedMask)
     run = rmtest::runCaptured(RAYMARCH_DIFF_EXECUTABLE, {input}, {.fileSize = 1 << 20});
     expectVerdictKept(run, "cannot write " + defaultMask + ": File too large");
     EXPECT_NE(access(defaultMask.c_str(), F_OK), 0);
-    DIR* folder = opendir(RAYMARCH_TEST_DIR);
-    ASSERT_NE(folder, nullptr);
-    while (const dirent* entry = readdir(folder))
-        EXPECT_NE(std::string(entry->d_name).rfind(".finder-guarded-mask.tga.", 0), 0u)
-            << "left behind: " << entry->d_name;
-    closedir(folder);
+    expectNoTemporaryFileIn(folder);
 }
 
-// A failed write of its own report is an error with its own status, whatever the verdict.
-TEST(DifferenceFinderTest, AFailedReportIsStatus5WithTheReason) {
+// What is at the mask's name and is not a file stays as it was: a device, a FIFO, a link to one,
+// a folder (with or without a trailing slash). A name as long as a file's name may be still
+// takes the mask.
+TEST(DifferenceFinderTest, ReplacesNothingButAFileOrLinkAtTheMasksName) {
+    std::string image = exactImage();
+    image[offset(26, 5) + 1] ^= 4;
+    const std::string input = path("refused-names.tga");
+    writeFile(input, image);
+    auto expectRefused = [&](const std::string& mask, const std::string& reason) {
+        SCOPED_TRACE(mask);
+        const rmtest::ChildResult run = find({input, "--mask", mask});
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_NE(run.out.find("difference mask: none (" + reason + ")"), std::string::npos)
+            << run.out;
+        EXPECT_EQ(run.err, "raymarch_diff: no difference mask: " + reason + "\n");
+    };
+    auto fileType = [](const std::string& name) {
+        struct stat st;
+        return lstat(name.c_str(), &st) == 0 ? st.st_mode & S_IFMT : 0;
+    };
+    const std::string advice =
+        "; a mask is written only as a regular file: give another name, "
+        "or --no-mask";
+
+    // /dev/null only as a name that is refused: afterwards it must still be the device.
+    expectRefused("/dev/null", "not writing /dev/null: it is a character device" + advice);
+    EXPECT_EQ(fileType("/dev/null"), static_cast<mode_t>(S_IFCHR));
+
+    const std::string fifo = path("mask-fifo");
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    expectRefused(fifo, "not writing " + fifo + ": it is a FIFO" + advice);
+    EXPECT_EQ(fileType(fifo), static_cast<mode_t>(S_IFIFO));
+    const std::string link = path("mask-link");
+    std::remove(link.c_str());
+    ASSERT_EQ(symlink(fifo.c_str(), link.c_str()), 0);
+    expectRefused(link, "not writing " + link + ": it is a symbolic link to a FIFO" + advice);
+    EXPECT_EQ(fileType(link), static_cast<mode_t>(S_IFLNK));
+    std::remove(link.c_str());
+    std::remove(fifo.c_str());
+
+    const std::string folder = path("mask-folder");
+    mkdir(folder.c_str(), 0700);
+    expectRefused(folder, "cannot write " + folder + ": Is a directory");
+    expectRefused(folder + "/", "cannot write " + folder + "/: Is a directory");
+    expectRefused(input + "/", "cannot write " + input + "/: Not a directory");
+    EXPECT_EQ(fileType(folder), static_cast<mode_t>(S_IFDIR));
+
+    // 250 bytes of name in the folder.
+    const std::string longName = folder + "/" + std::string(246, 'm') + ".tga";
+    const rmtest::ChildResult run = find({input, "--mask", longName});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(readFile(longName).size(), kFileSize);
+    std::remove(longName.c_str());
+    EXPECT_EQ(rmdir(folder.c_str()), 0) << "left behind in the folder";
+}
+
+// The default mask goes beside the image only when the image is a regular file: an image read
+// from a FIFO or through a link gets none, and is told why and what to do.
+TEST(DifferenceFinderTest, PutsADefaultMaskOnlyBesideARegularFile) {
+    std::string image = exactImage();
+    image[offset(26, 5) + 1] ^= 4;
+    const std::string input = path("beside-only.tga");
+    writeFile(input, image);
+    const std::string traceLine = std::string(RAYMARCH_TRACE_EXECUTABLE) + " 26 5";
+    auto expectNoDefault = [&](const rmtest::ChildResult& run, const std::string& name,
+                               const std::string& kind) {
+        const std::string reason = "no default mask for " + name + ": it is " + kind +
+                                   "; a default mask goes beside an image only when the image is "
+                                   "a regular file: give --mask MASK or --no-mask";
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_EQ(lastLine(run.out), traceLine);
+        EXPECT_NE(run.out.find("difference mask: none (" + reason + ")"), std::string::npos)
+            << run.out;
+        EXPECT_EQ(run.err, "raymarch_diff: no difference mask: " + reason + "\n");
+    };
+
+    const std::string link = path("linked.tga");
+    std::remove(link.c_str());
+    std::remove(path("linked-mask.tga").c_str());
+    std::remove(path("piped-mask.tga").c_str());
+    ASSERT_EQ(symlink(input.c_str(), link.c_str()), 0);
+    expectNoDefault(find({link}), link, "a symbolic link");
+    EXPECT_NE(access(path("linked-mask.tga").c_str(), F_OK), 0);
+    std::remove(link.c_str());
+
+    const std::string fifo = path("piped.tga");
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::thread writer([&] {
+        const int fd = open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0) return;
+        for (std::size_t done = 0; done < image.size();) {
+            const ssize_t n = write(fd, image.data() + done, image.size() - done);
+            if (n <= 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        close(fd);
+    });
+    const rmtest::ChildResult run = find({fifo});
+    writer.join();
+    expectNoDefault(run, fifo, "a FIFO");
+    EXPECT_NE(access(path("piped-mask.tga").c_str(), F_OK), 0);
+    std::remove(fifo.c_str());
+}
+
+// A failed write of its own report is an error with its own status, whatever the verdict, and
+// leaves no new mask: none where there was none, the old one where there was one.
+TEST(DifferenceFinderTest, AFailedReportIsStatus5WithTheReasonAndNoNewMask) {
     const std::string exact = exactImage();
     writeFile(path("exact-copy.tga"), exact);
     const int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
@@ -316,7 +433,58 @@ TEST(DifferenceFinderTest, AFailedReportIsStatus5WithTheReason) {
         EXPECT_EQ(run.err,
                   "raymarch_diff: cannot write to standard output: No space left on device\n");
     }
+
+    std::string image = exact;
+    image[offset(26, 5) + 1] ^= 4;
+    const std::string folder = path("unreported");
+    mkdir(folder.c_str(), 0700);
+    const std::string input = folder + "/unreported.tga";
+    const std::string mask = folder + "/unreported-mask.tga";
+    writeFile(input, image);
+    std::remove(mask.c_str());
+    const rmtest::ChildResult run =
+        rmtest::runCaptured(RAYMARCH_DIFF_EXECUTABLE, {input}, {.out = full});
     close(full);
+    EXPECT_EQ(run.status, 5);
+    EXPECT_EQ(access(mask.c_str(), F_OK), -1) << "a mask was written";
+
+    // A reader that leaves once the rows are checked: the report's last lines, written after the
+    // mask, fail.
+    auto runWithReaderThatLeaves = [&] {
+        int out[2];
+        int err[2];
+        rmtest::ChildEnd end;
+        if (!rmtest::makePipe(out)) return end;
+        if (!rmtest::makePipe(err)) return end;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        const pid_t pid =
+            rmtest::startChild(RAYMARCH_DIFF_EXECUTABLE, {out[1], err[1], true}, {input});
+        close(out[1]);
+        close(err[1]);
+        std::string report;
+        char buffer[256];
+        while (report.find("rows exactly\n") == std::string::npos) {
+            const ssize_t n = read(out[0], buffer, sizeof buffer);
+            if (n <= 0) break;
+            report.append(buffer, static_cast<std::size_t>(n));
+        }
+        close(out[0]);
+        std::string message;
+        rmtest::readToEnd(err[0], message, deadline);
+        close(err[0]);
+        if (pid > 0) end = rmtest::waitChild(pid, deadline);
+        EXPECT_EQ(message, "raymarch_diff: cannot write to standard output: Broken pipe\n");
+        return end;
+    };
+    rmtest::ChildEnd end = runWithReaderThatLeaves();
+    EXPECT_TRUE(end.exited);
+    EXPECT_EQ(end.status, 5);
+    EXPECT_EQ(access(mask.c_str(), F_OK), -1) << "a mask was written";
+    writeFile(mask, "the old mask");
+    end = runWithReaderThatLeaves();
+    EXPECT_EQ(end.status, 5);
+    EXPECT_TRUE(readFile(mask) == "the old mask") << "the old mask was replaced";
+    expectNoTemporaryFileIn(folder);
 }
 
 // An image cut short is checked on the whole rows it has: status 4 when all of them are exact,

@@ -158,7 +158,8 @@ TEST(ReaderGoesAway, IgnoredSigpipeStopsWithTheBrokenPipeMessage) {
     const Progress progress = parseProgress(run.stopped.err);
     EXPECT_TRUE(progress.hasBanner);
     EXPECT_EQ(progress.dots, kRowsBegun);
-    EXPECT_EQ(progress.tail, "raymarch: write error: Broken pipe\n");
+    // The message starts a line of its own, not after the dots.
+    EXPECT_EQ(progress.tail, "\nraymarch: write error: Broken pipe\n");
 }
 
 // One full frame: the image goes to a reader that waits until the one-page pipe is full and then

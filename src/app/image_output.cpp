@@ -48,6 +48,10 @@ void append(char (&message)[N], int32_t& length, const char* text) {
         message[length++] = *text++;
 }
 
+// Whether the progress written so far ends inside a line (after the dots), where an error line
+// must start with a newline of its own.
+bool progressLineOpen = false;
+
 }  // namespace
 
 void writeImageBytes(const void* bytes, int32_t length) {
@@ -55,6 +59,7 @@ void writeImageBytes(const void* bytes, int32_t length) {
     if (error == 0) return;
     char message[256];
     int32_t used = 0;
+    if (progressLineOpen) message[used++] = '\n';
     append(message, used, "raymarch: write error: ");
     if (const char* text = errorText(error)) {
         append(message, used, text);
@@ -71,6 +76,8 @@ void writeImageBytes(const void* bytes, int32_t length) {
     hostExit(1);
 }
 
-void writeProgress(const char* text, int32_t length) { hostWrite(2, text, length); }
+void writeProgress(const char* text, int32_t length) {
+    if (length > 0 && hostWrite(2, text, length) == 0) progressLineOpen = text[length - 1] != '\n';
+}
 
 }  // namespace rm

@@ -5,7 +5,8 @@
 namespace rm {
 
 // Writes image bytes to descriptor 1. A failed write ends the process at once with status 1,
-// after one line on descriptor 2: "raymarch: write error: " and the system's message.
+// after one line on descriptor 2: "raymarch: write error: " and the system's message, on a line
+// of its own (after a newline when the progress written last did not end its line).
 void writeImageBytes(const void* bytes, int32_t length);
 
 // Writes progress text to descriptor 2; a failure there does not stop the render.

@@ -25,8 +25,9 @@ constexpr const char* kUsage =
     "usage: raymarch_diff IMAGE [--mask MASK | --no-mask]\n"
     "  compares IMAGE, a 1280 x 1024 24-bit TGA (or the first rows of one), with the exact image,\n"
     "  and writes a difference mask\n"
-    "  --mask MASK   the mask's name (default: IMAGE's name with -mask.tga for .tga); it is\n"
-    "                written to a new file renamed into place, never over IMAGE\n"
+    "  --mask MASK   the mask's name (default, when IMAGE is a regular file: its name with\n"
+    "                -mask.tga for .tga); written to a new file, renamed into place once the\n"
+    "                report is out, never over IMAGE, a directory, a device or a FIFO\n"
     "  --no-mask     write no mask\n"
     "  --            the argument after it is IMAGE, even if it starts with -\n"
     "  --help        this text\n"
@@ -136,6 +137,17 @@ int main(int argc, char** argv) {
         message(error);
         return kStatusBad;
     }
+    // A default mask goes beside the image only where the image is a file of its own folder:
+    // beside a device, a pipe or a link (/dev/stdin, /dev/fd/3) it would land in /dev or /proc.
+    std::string maskRefusal;
+    if (!haveMask && !noMask) {
+        const std::string kind = notRegularFile(imagePath, image.device, image.inode);
+        if (!kind.empty()) {
+            maskRefusal = "no default mask for " + imageName + ": it is " + kind +
+                          "; a default mask goes beside an image only when the image is a "
+                          "regular file: give --mask MASK or --no-mask";
+        }
+    }
 
     Output out(1);
     const std::vector<std::string> hashes = rowHashes(image.pixels.data(), image.rows);
@@ -196,7 +208,8 @@ int main(int argc, char** argv) {
         case Rearrangement::None:
             break;
     }
-    out.flush();
+    // A report that cannot be written ends the run here, before the rows are rendered.
+    if (!out.flush()) return finish(out, kStatusDiffers);
 
     // This machine's own rows, first through the fast path the renderer takes, stopping at the
     // first that is not exact; then the first differing row through the plain evaluation that
@@ -215,7 +228,7 @@ int main(int argc, char** argv) {
     }
     out << "this machine: the renderer's path (" << levelName << ") gives all " << rows.size()
         << " rows exactly\n";
-    out.flush();
+    if (!out.flush()) return finish(out, kStatusDiffers);
     const bool referenceExact = referenceRowIsExact(rows[0]);
     out << "this machine: the plain evaluation (the trace's) "
         << (referenceExact ? "gives the exact" : "does NOT give the exact") << " row " << rows[0]
@@ -232,10 +245,20 @@ int main(int argc, char** argv) {
     out << "largest channel difference: " << s.largest << " (" << kChannelNames[s.largestChannel]
         << " of column " << s.largestColumn << ", row " << s.largestRow << ")\n";
 
+    // The mask is written in full under a name of its own, and put in place only once the whole
+    // report is out: a run that cannot report leaves no mask, and an old mask stays until a
+    // complete new one replaces it.
+    PendingFile pending;
+    bool prepared = false;
     if (!noMask) {
-        const std::vector<std::uint8_t> mask =
-            differenceMask(image.pixels.data(), exact.data(), rows);
-        if (writeTgaImage(maskPath, mask.data(), image.device, image.inode, error)) {
+        error = maskRefusal;
+        if (error.empty()) {
+            const std::vector<std::uint8_t> mask =
+                differenceMask(image.pixels.data(), exact.data(), rows);
+            prepared =
+                prepareTgaImage(maskPath, mask.data(), image.device, image.inode, pending, error);
+        }
+        if (prepared) {
             out << "difference mask (differing pixels red"
                 << (image.complete() ? "" : ", missing rows black") << "): " << printable(maskPath)
                 << "\n";
@@ -246,5 +269,10 @@ int main(int argc, char** argv) {
     }
     out << "trace the first differing pixel, here and on the port, and compare the traces:\n";
     out << traceCommand(argv[0]) << " " << s.firstColumn << " " << s.firstRow << "\n";
+    if (!out.flush()) {
+        if (prepared) discardFile(pending);
+        return finish(out, kStatusDiffers);
+    }
+    if (prepared && !commitFile(pending, error)) message("no difference mask: " + error);
     return finish(out, kStatusDiffers);
 }

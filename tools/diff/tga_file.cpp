@@ -137,12 +137,15 @@ bool namesFile(const std::string& path, unsigned long long device, unsigned long
 #endif
 }
 
-// A new file of the name's folder, created afresh (never an existing file or link), readable and
-// writable as the process's file mode mask allows; its descriptor, or -1 with errno set.
-int createNewFile(std::string& name) {
+// A new file in the folder (its name, ending in a separator, or "" for the working folder),
+// created afresh (never an existing file or link) under a short name of its own, so that it can
+// be made beside any valid name; readable and writable as the process's file mode mask allows.
+// Its descriptor, with its name in `name`, or -1 with errno set.
+int createNewFile(const std::string& folder, std::string& name) {
 #if defined(_WIN32)
     static unsigned counter = 0;
-    const std::string stem = name + "." + std::to_string(GetCurrentProcessId()) + ".";
+    const std::string stem =
+        folder + ".raymarch_diff-" + std::to_string(GetCurrentProcessId()) + ".";
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = stem + std::to_string(counter++);
         const int fd =
@@ -151,7 +154,7 @@ int createNewFile(std::string& name) {
     }
     return -1;
 #else
-    name += ".XXXXXX";
+    name = folder + ".raymarch_diff-XXXXXX";
     const int fd = mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0) return -1;
     const mode_t mask = umask(0);
@@ -178,10 +181,73 @@ int replaceWith(const std::string& from, const std::string& to) {
 #endif
 }
 
+#if !defined(_WIN32)
+const char* kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a directory";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+#endif
+
+// Why a mask may not be put at the name by renaming a new file to it, or "" when it may: the name
+// must be free, a regular file, or a symbolic link to a regular file or to nothing. A device or a
+// FIFO is refused rather than replaced (it would become a regular file) or written into (a FIFO
+// without a reader would stop the run, and a device is no place for a picture).
+std::string placeRefusal(const std::string& path, const std::string& name) {
+#if defined(_WIN32)
+    struct _stat64 st;
+    if (_stat64(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        return "cannot write " + name + ": " + std::strerror(EISDIR);
+    }
+    return "";
+#else
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) {
+        // A name ending in '/' names a folder, which must exist.
+        if (errno == ENOENT && path.back() != '/') return "";
+        return "cannot write " + name + ": " + std::strerror(errno);
+    }
+    if (S_ISDIR(st.st_mode)) return "cannot write " + name + ": " + std::strerror(EISDIR);
+    if (S_ISREG(st.st_mode)) return "";
+    const std::string advice =
+        "; a mask is written only as a regular file: give another name, "
+        "or --no-mask";
+    if (!S_ISLNK(st.st_mode))
+        return "not writing " + name + ": it is " + kindOf(st.st_mode) + advice;
+    struct stat target;
+    if (stat(path.c_str(), &target) != 0 || S_ISREG(target.st_mode)) return "";
+    return "not writing " + name + ": it is a symbolic link to " + kindOf(target.st_mode) + advice;
+#endif
+}
+
 }  // namespace
 
-bool writeTgaImage(const std::string& path, const std::uint8_t* pixels, unsigned long long device,
-                   unsigned long long inode, std::string& error) {
+std::string notRegularFile(const std::string& path, unsigned long long device,
+                           unsigned long long inode) {
+#if defined(_WIN32)
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return "a symbolic link";
+    bool symbolic = false;
+    return namesFile(path, device, inode, symbolic) ? "" : "not the file that was read";
+#else
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return std::string("gone: ") + std::strerror(errno);
+    if (S_ISLNK(st.st_mode)) return "a symbolic link";
+    if (!S_ISREG(st.st_mode)) return kindOf(st.st_mode);
+    if (static_cast<unsigned long long>(st.st_dev) != device ||
+        static_cast<unsigned long long>(st.st_ino) != inode) {
+        return "no longer the file that was read";
+    }
+    return "";
+#endif
+}
+
+bool prepareTgaImage(const std::string& path, const std::uint8_t* pixels, unsigned long long device,
+                     unsigned long long inode, PendingFile& file, std::string& error) {
     const std::string name = printable(path);
     bool symbolic = false;
     if (namesFile(path, device, inode, symbolic)) {
@@ -190,16 +256,15 @@ bool writeTgaImage(const std::string& path, const std::uint8_t* pixels, unsigned
                           : "is the image being checked");
         return false;
     }
-    // The new file beside the mask's name, renamed to it once complete.
+    error = placeRefusal(path, name);
+    if (!error.empty()) return false;
 #if defined(_WIN32)
     const std::size_t slash = path.find_last_of("/\\");
 #else
     const std::size_t slash = path.rfind('/');
 #endif
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string temporary = folder + "." + base;
-    const int fd = createNewFile(temporary);
+    const int fd = createNewFile(folder, file.temporary);
     if (fd < 0) {
         error = "cannot write " + name + ": " + std::strerror(errno);
         return false;
@@ -210,13 +275,23 @@ bool writeTgaImage(const std::string& path, const std::uint8_t* pixels, unsigned
         failure = hostWrite(fd, pixels, static_cast<std::int32_t>(kTgaPixelBytes));
     }
     if (close(fd) != 0 && failure == 0) failure = errno;
-    if (failure == 0) failure = replaceWith(temporary, path);
     if (failure != 0) {
-        unlink(temporary.c_str());
+        unlink(file.temporary.c_str());
         error = "cannot write " + name + ": " + std::strerror(failure);
         return false;
     }
+    file.path = path;
     return true;
 }
+
+bool commitFile(const PendingFile& file, std::string& error) {
+    const int failure = replaceWith(file.temporary, file.path);
+    if (failure == 0) return true;
+    unlink(file.temporary.c_str());
+    error = "cannot write " + printable(file.path) + ": " + std::strerror(failure);
+    return false;
+}
+
+void discardFile(const PendingFile& file) { unlink(file.temporary.c_str()); }
 
 }  // namespace rm::tools

@@ -34,11 +34,31 @@ struct TgaImage {
 // row is read as far as it goes.
 bool readTgaImage(const std::string& path, TgaImage& image, std::string& error);
 
+// "" when the name itself (not a link to it) is a regular file, the one of that device and inode;
+// else what it is ("a symbolic link", "a FIFO", ...).
+std::string notRegularFile(const std::string& path, unsigned long long device,
+                           unsigned long long inode);
+
+// A complete file written under a name of its own, waiting to be put in place of `path`.
+struct PendingFile {
+    std::string temporary;
+    std::string path;
+};
+
 // Writes the pixels (kTgaPixelBytes) under the renderer's own header to a new file beside `path`,
-// then renames it to `path`: a failure leaves nothing behind, and a link at `path` is replaced,
-// never followed. Refuses a path that names the image being checked (device and inode `device`,
-// `inode`), or a link to it. On failure, false and the reason.
-bool writeTgaImage(const std::string& path, const std::uint8_t* pixels, unsigned long long device,
-                   unsigned long long inode, std::string& error);
+// with a short name of its own (created with O_EXCL), to be renamed to `path` by commitFile: a
+// failure leaves nothing behind. Refuses a path that names the image being checked (device and
+// inode `device`, `inode`), or a link to it; a directory; and a device, FIFO or socket, or a
+// symbolic link to anything but a regular file, since renaming over one would replace it. A
+// symbolic link to a regular file, or to nothing, is replaced, never followed. On failure, false
+// and the reason.
+bool prepareTgaImage(const std::string& path, const std::uint8_t* pixels, unsigned long long device,
+                     unsigned long long inode, PendingFile& file, std::string& error);
+
+// Renames the file to its name; on failure, removes it and gives false and the reason.
+bool commitFile(const PendingFile& file, std::string& error);
+
+// Removes the file, leaving whatever is at its name as it was.
+void discardFile(const PendingFile& file);
 
 }  // namespace rm::tools
