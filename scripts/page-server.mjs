@@ -296,8 +296,8 @@ server.on('clientError', (error, socket) => {
                  : error.code === 'ERR_HTTP_REQUEST_TIMEOUT' ? 408 : 400;
     sendOnSocket(socket, status);
 });
-// Node hands CONNECT over with its socket, outside the server's timeouts; a client that never
-// closes its side is cut off after a while.
+// Node hands CONNECT over with its bare socket; a client that never closes its side is cut off
+// after a while.
 server.on('connect', (request, socket) => {
     socket.on('error', () => socket.destroy());
     socket.setTimeout(10000, () => socket.destroy());

@@ -13,9 +13,9 @@
 // falls behind: the module never sees that error, its write waits until the pipe takes bytes
 // again, as the native program's does in poll.
 //
-// The module is read only from a regular file of at most kMaxModule bytes, and never more than
-// that even if the file grows while it is read: a device, a FIFO or a pipe named as the module
-// would otherwise be read without end.
+// The module is read only from a regular file of at most kMaxModule bytes, and no further than
+// one byte past the size it had when opened (a file that grows while it is read is refused): a
+// device, a FIFO or a pipe named as the module would otherwise be read without end.
 import { closeSync, constants, fstatSync, openSync, readSync, writeSync } from 'node:fs';
 import { WASI } from 'node:wasi';
 
@@ -50,7 +50,7 @@ function readModule(path) {
             read = readSync(descriptor, bytes, size, bytes.length - size, null);
             if (read === 0) break;
         }
-        if (size > stat.size) throw new Error('it grew while it was read');
+        if (size > stat.size) throw new Error('the file grew while it was read');
         return bytes.subarray(0, size);
     } finally {
         closeSync(descriptor);
