@@ -12,7 +12,11 @@
 // hand over a non-blocking pipe, on which node:wasi's fd_write returns EAGAIN when the reader
 // falls behind: the module never sees that error, its write waits until the pipe takes bytes
 // again, as the native program's does in poll.
-import { readFileSync, writeSync } from 'node:fs';
+//
+// The module is read only from a regular file of at most kMaxModule bytes, and no further than
+// one byte past the size it had when opened (a file that grows while it is read is refused): a
+// device, a FIFO or a pipe named as the module would otherwise be read without end.
+import { closeSync, constants, fstatSync, openSync, readSync, writeSync } from 'node:fs';
 import { WASI } from 'node:wasi';
 
 const usage = 'usage: scripts/run-wasm.mjs MODULE.wasm';
@@ -30,10 +34,32 @@ if (process.argv.length !== 3 || process.argv[2].startsWith('-')) {
     fail(usage, 2);
 }
 const modulePath = process.argv[2];
+const kMaxModule = 64 * 1024 * 1024;
+
+// O_NONBLOCK so that opening a FIFO with no writer returns at once, to be refused by its type.
+function readModule(path) {
+    const descriptor = openSync(path, constants.O_RDONLY | constants.O_NONBLOCK | constants.O_NOCTTY);
+    try {
+        const stat = fstatSync(descriptor);
+        if (!stat.isFile()) throw new Error('not a regular file');
+        if (stat.size > kMaxModule) throw new Error(`larger than ${kMaxModule / (1024 * 1024)} MiB`);
+        // One byte more than the size tells a file that grew from one that ends there.
+        const bytes = Buffer.alloc(stat.size + 1);
+        let size = 0;
+        for (let read; size < bytes.length; size += read) {
+            read = readSync(descriptor, bytes, size, bytes.length - size, null);
+            if (read === 0) break;
+        }
+        if (size > stat.size) throw new Error('the file grew while it was read');
+        return bytes.subarray(0, size);
+    } finally {
+        closeSync(descriptor);
+    }
+}
 
 let module;
 try {
-    module = new WebAssembly.Module(readFileSync(modulePath));
+    module = new WebAssembly.Module(readModule(modulePath));
 } catch (error) {
     fail(`cannot load ${modulePath}: ${error.message}`, 2);
 }

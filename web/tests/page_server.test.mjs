@@ -65,7 +65,7 @@ function request(port, {method = 'GET', target = '/', host = `127.0.0.1:${port}`
 async function pageToken(port) {
     const page = await request(port, {});
     assert.equal(page.status, 200);
-    return /<meta name="report-token" content="([0-9a-f]{32})">/.exec(page.body)[1];
+    return /<meta name="report-token" content="([0-9a-f]{56})">/.exec(page.body)[1];
 }
 
 const json = {'Content-Type': 'application/json'};
@@ -106,7 +106,12 @@ test('inherited names, unparsable targets and foreign hosts each get a status', 
         ['a name that resolves here', {host: `attacker.example:${port}`}, 421],
         ['another port', {host: `127.0.0.1:${port + 1}`}, 421],
         ['no Host at all', 'GET / HTTP/1.0\r\n\r\n', 421],
+        ['no Host in HTTP/1.1', 'GET / HTTP/1.1\r\nConnection: close\r\n\r\n', 400],
+        ['two Hosts', {headers: {Host: `127.0.0.1:${port}`}}, 400],
         ['a method other than GET or HEAD', {method: 'DELETE'}, 405],
+        ['CONNECT', `CONNECT 127.0.0.1:${port} HTTP/1.1\r\nHost: 127.0.0.1:${port}\r\n\r\n`, 405],
+        ['CONNECT elsewhere', 'CONNECT example.org:443 HTTP/1.1\r\nHost: example.org:443\r\n\r\n',
+         405],
     ]);
     const module = await request(port, {target: '/test-modules/trap.wasm'});
     assert.deepEqual([module.status, module.headers['content-type']], [200, 'application/wasm']);
@@ -142,6 +147,38 @@ test('only a report with the token of a page served, as JSON of bounded size, is
     assert.equal((await report(port, token)).status, 204);
     assert.equal((await report(port, token)).status, 403, 'a token serves one report');
     assert.equal(readFileSync(reports, 'utf8'), '{"verdict":"exact"}\n');
+});
+
+test('stray requests do not push out the token of an open page; altered, foreign and spent ' +
+     'tokens are refused', async () => {
+    const token = await pageToken(port);
+    for (let i = 0; i < 100; ++i) {
+        assert.equal((await request(port, {})).status, 200);
+        const head = await request(port, {method: 'HEAD'});
+        assert.deepEqual([head.status, head.body], [200, '']);
+    }
+    const other = await startServer(['--report', join(work, 'other-reports')]);
+    const foreign = await pageToken(other.port);
+    const flip = (text, at) => text.slice(0, at) + (text[at] === '0' ? '1' : '0') + text.slice(at + 1);
+    await expectAll([
+        ['another serial', {method: 'POST', target: '/report', headers: {...json,
+         'X-Report-Token': flip(token, 11)}, body: '{}'}, 403],
+        ['another time of issue', {method: 'POST', target: '/report', headers: {...json,
+         'X-Report-Token': flip(token, 23)}, body: '{}'}, 403],
+        ['another signature', {method: 'POST', target: '/report', headers: {...json,
+         'X-Report-Token': flip(token, 55)}, body: '{}'}, 403],
+        ['a token of another server', {method: 'POST', target: '/report', headers: {...json,
+         'X-Report-Token': foreign}, body: '{}'}, 403],
+        ['a token cut short', {method: 'POST', target: '/report', headers: {...json,
+         'X-Report-Token': token.slice(0, 55)}, body: '{}'}, 403],
+    ]);
+    const before = readFileSync(reports, 'utf8');
+    assert.equal((await report(port, token)).status, 204);
+    const again = await report(port, token);
+    assert.equal(again.status, 403);
+    assert.match(again.body, /this report token has served its report/);
+    assert.equal(readFileSync(reports, 'utf8'), `${before}{"verdict":"exact"}\n`);
+    assert.equal((await report(other.port, foreign)).status, 204, 'the other server takes its own');
 });
 
 test('a report that cannot be written is an error; a report file that cannot be opened ends the ' +
