@@ -11,6 +11,7 @@
 
 #include "app/tga_header.h"
 #include "common/sha256.h"
+#include "math/float_environment.h"
 #include "render/camera.h"
 #include "render/render_row.h"
 #include "scene/scene_setup.h"
@@ -22,6 +23,7 @@ std::uint8_t file[rm::kTgaHeaderSize + rm::kImageHeight * rm::kRowBytes];
 }  // namespace
 
 int main(int argc, char** argv) {
+    rm::setFloatEnvironment();
     rm::SimdLevel level = rm::bestSimdLevel();
     const bool chosen =
         argc == 3 && !std::strcmp(argv[1], "--simd") && rm::simdLevelFromName(argv[2], level);

@@ -1,6 +1,7 @@
 // Microbenchmarks of the renderer's hot functions on fixed, typical inputs.
 #include <benchmark/benchmark.h>
 
+#include "math/float_environment.h"
 #include "noise/noise_objects.h"
 #include "noise/octave_noise.h"
 #include "noise/perlin_noise.h"
@@ -169,4 +170,11 @@ BENCHMARK(BM_skyColor);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    rm::setFloatEnvironment();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/sha256.h"
+#include "math/float_environment.h"
 #include "render/camera.h"
 #include "render/render_row.h"
 #include "scene/scene_setup.h"
@@ -54,6 +55,7 @@ bool parseRowList(const char* text, std::vector<int>& rows) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    rm::setFloatEnvironment();
     int every = 16;
     int first = 0;
     std::vector<int> listed;

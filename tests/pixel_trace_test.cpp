@@ -107,7 +107,7 @@ TEST(PixelTraceTest, MatchesTheCommittedTraces) {
 }
 
 // Every trace opens with the build lines, and on this exact build its probes find every product
-// rounded and no excess precision.
+// rounded, no excess precision, and round to nearest with nothing flushed, as the child started.
 TEST(PixelTraceTest, OpensWithTheBuildLines) {
     const rmtest::ChildResult run = trace({"300", "300"});
     ASSERT_EQ(run.status, 0);
@@ -119,13 +119,28 @@ TEST(PixelTraceTest, OpensWithTheBuildLines) {
     EXPECT_EQ(names, (std::vector<std::string>{
                          "compiler", "target", "compiled for", "FLT_EVAL_METHOD", "__FP_FAST_FMA",
                          "__FP_FAST_FMAF", "__FAST_MATH__", "product rounded before adding",
-                         "each operation rounded to its width", "floor", "instruction-set path"}));
+                         "each operation rounded to its width", "rounding at start",
+                         "subnormal results at start", "subnormal operands at start",
+                         "floating-point control", "rounding", "subnormal results",
+                         "subnormal operands", "floor", "instruction-set path"}));
     EXPECT_EQ(line, "column 300");
     EXPECT_NE(run.out.find("\n# FLT_EVAL_METHOD: 0\n"), std::string::npos);
     EXPECT_NE(run.out.find("\n# product rounded before adding: float yes, double yes\n"),
               std::string::npos);
     EXPECT_NE(run.out.find("\n# each operation rounded to its width: float yes, double yes\n"),
               std::string::npos);
+    for (const char* when : {"", " at start"}) {
+        SCOPED_TRACE(when);
+        EXPECT_NE(
+            run.out.find(std::string("\n# rounding") + when + ": float nearest, double nearest\n"),
+            std::string::npos);
+        EXPECT_NE(run.out.find(std::string("\n# subnormal results") + when +
+                               ": float kept, double kept\n"),
+                  std::string::npos);
+        EXPECT_NE(run.out.find(std::string("\n# subnormal operands") + when +
+                               ": float read, double read\n"),
+                  std::string::npos);
+    }
     EXPECT_NE(run.out.find(std::string("\n# instruction-set path: ") +
                            rm::simdLevelName(rm::bestSimdLevel()) + "\n"),
               std::string::npos);

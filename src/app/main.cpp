@@ -1,6 +1,7 @@
 #include "app/host.h"
 #include "app/image_output.h"
 #include "app/tga_header.h"
+#include "math/float_environment.h"
 #include "render/camera.h"
 #include "render/render_row.h"
 #include "scene/scene_setup.h"
@@ -15,6 +16,9 @@ constexpr char kBanner[] = "Starting raymarching process\n";
 
 int main() {
     using namespace rm;
+    // Whatever the host left in the floating-point control, the image is made under the one it
+    // is exact under. The freestanding entry has set it already; setting it again costs nothing.
+    setFloatEnvironment();
     writeProgress(kBanner, sizeof kBanner - 1);
 
     buildScene(bestSimdLevel());

@@ -37,6 +37,10 @@ ChildResult runCaptured(const std::string& program, const std::vector<std::strin
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const std::string& entry : options.environment)
+        envp.push_back(const_cast<char*>(entry.c_str()));
+    envp.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(options.out >= 0 ? options.out : outPipe[1], 1);
@@ -54,8 +58,7 @@ ChildResult runCaptured(const std::string& program, const std::vector<std::strin
         close(outPipe[1]);
         close(errPipe[0]);
         close(errPipe[1]);
-        char* envp[] = {nullptr};
-        execve(program.c_str(), argv.data(), envp);
+        execve(program.c_str(), argv.data(), envp.data());
         _exit(127);
     }
     close(outPipe[1]);
@@ -86,11 +89,16 @@ ChildResult runCaptured(const std::string& program, const std::vector<std::strin
 }
 
 pid_t startChild(const std::string& program, const ChildSetup& setup,
-                 const std::vector<std::string>& arguments) {
+                 const std::vector<std::string>& arguments,
+                 const std::vector<std::string>& environment) {
     std::vector<char*> argv = {const_cast<char*>(program.c_str())};
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const std::string& entry : environment)
+        envp.push_back(const_cast<char*>(entry.c_str()));
+    envp.push_back(nullptr);
     const pid_t pid = fork();
     if (pid != 0) return pid;
     // Only async-signal-safe calls between fork and exec.
@@ -110,8 +118,7 @@ pid_t startChild(const std::string& program, const ChildSetup& setup,
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
-    char* envp[] = {nullptr};
-    execve(program.c_str(), argv.data(), envp);
+    execve(program.c_str(), argv.data(), envp.data());
     _exit(127);
 }
 

@@ -17,16 +17,17 @@ struct ChildResult {
 };
 
 // Changes to a captured child: a descriptor of the parent to be its descriptor 1 instead of the
-// capturing pipe (-1: captured), and limits to its address space (RLIMIT_AS) and to the size of
-// the files it writes (RLIMIT_FSIZE, with SIGXFSZ ignored, so that a write past it fails with
-// EFBIG), in bytes; 0 for none.
+// capturing pipe (-1: captured), limits to its address space (RLIMIT_AS) and to the size of the
+// files it writes (RLIMIT_FSIZE, with SIGXFSZ ignored, so that a write past it fails with EFBIG),
+// in bytes, 0 for none, and its environment ("NAME=value" entries; empty by default).
 struct RunOptions {
     int out = -1;
     unsigned long long addressSpace = 0;
     unsigned long long fileSize = 0;
+    std::vector<std::string> environment = {};
 };
 
-// Runs the program with the arguments (none by default) and an empty environment, capturing
+// Runs the program with the arguments (none by default) and the options' environment, capturing
 // descriptors 1 and 2.
 ChildResult runCaptured(const std::string& program, const std::vector<std::string>& arguments = {},
                         const RunOptions& options = {});
@@ -40,10 +41,12 @@ struct ChildSetup {
     bool ignoreSigpipe = false;
 };
 
-// Starts the program with the arguments (none by default) and an empty environment; returns its
-// process id, or -1. Descriptors that the parent opened with O_CLOEXEC do not reach the child.
+// Starts the program with the arguments and the environment ("NAME=value" entries), both empty by
+// default; returns its process id, or -1. Descriptors that the parent opened with O_CLOEXEC do
+// not reach the child.
 pid_t startChild(const std::string& program, const ChildSetup& setup,
-                 const std::vector<std::string>& arguments = {});
+                 const std::vector<std::string>& arguments = {},
+                 const std::vector<std::string>& environment = {});
 
 // How a waited-for child ended.
 struct ChildEnd {

@@ -15,6 +15,7 @@
 #include "common/sha256.h"
 #include "diff/image_difference.h"
 #include "diff/tga_file.h"
+#include "math/float_environment.h"
 #include "scene/scene_setup.h"
 
 namespace {
@@ -100,6 +101,8 @@ int finish(Output& out, int status) { return finishOutput(out, "raymarch_diff", 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // This machine's own rows are rendered here as raymarch renders them.
+    rm::setFloatEnvironment();
     std::string imagePath;
     std::string maskPath;
     bool haveImage = false;

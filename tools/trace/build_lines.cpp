@@ -8,23 +8,6 @@
 namespace rm::tools {
 namespace {
 
-// The probes' operands come through volatile objects and the operations through functions that
-// are never inlined, so that the compiler cannot fold them: each is compiled as this build
-// compiles the renderer's arithmetic. a * a + c is exactly 2^-24 (float) or 2^-54 (double) when
-// the product is not rounded, and 0 when it is; (1 + e) - 1 is e when the sum keeps excess
-// precision, and 0 when it is rounded.
-volatile float gFloatFactor = 1.0f + 0x1p-12f;
-volatile float gFloatAddend = -(1.0f + 0x1p-11f);
-volatile double gDoubleFactor = 1.0 + 0x1p-27;
-volatile double gDoubleAddend = -(1.0 + 0x1p-26);
-volatile float gFloatSmall = 0x1p-30f;
-volatile double gDoubleSmall = 0x1p-60;
-
-[[gnu::noinline]] float productPlus(float a, float b, float c) { return a * b + c; }
-[[gnu::noinline]] double productPlus(double a, double b, double c) { return a * b + c; }
-[[gnu::noinline]] float sumLessFirst(float a, float b) { return (a + b) - a; }
-[[gnu::noinline]] double sumLessFirst(double a, double b) { return (a + b) - a; }
-
 const char* yesNo(bool v) { return v ? "yes" : "no"; }
 
 std::string compiler() {
@@ -102,13 +85,8 @@ const char* floorMethod() {
 
 }  // namespace
 
-std::string buildLines() {
-    const float fa = gFloatFactor;
-    const double da = gDoubleFactor;
-    const bool floatProductRounded = productPlus(fa, fa, gFloatAddend) == 0.0f;
-    const bool doubleProductRounded = productPlus(da, da, gDoubleAddend) == 0.0;
-    const bool floatRounded = sumLessFirst(1.0f, gFloatSmall) == 0.0f;
-    const bool doubleRounded = sumLessFirst(1.0, gDoubleSmall) == 0.0;
+std::string buildLines(const FloatEnvironmentReading& atStart) {
+    const FloatEnvironmentReading now = readFloatEnvironment();
     std::string text;
     auto line = [&](const char* name, const std::string& value) {
         text += "# ";
@@ -140,10 +118,18 @@ std::string buildLines() {
 #else
     line("__FAST_MATH__", defined(false));
 #endif
-    line("product rounded before adding", std::string("float ") + yesNo(floatProductRounded) +
-                                              ", double " + yesNo(doubleProductRounded));
-    line("each operation rounded to its width",
-         std::string("float ") + yesNo(floatRounded) + ", double " + yesNo(doubleRounded));
+    line("product rounded before adding", std::string("float ") + yesNo(now.floatProductRounded) +
+                                              ", double " + yesNo(now.doubleProductRounded));
+    line("each operation rounded to its width", std::string("float ") +
+                                                    yesNo(now.floatOperationRounded) + ", double " +
+                                                    yesNo(now.doubleOperationRounded));
+    line("rounding at start", roundingValue(atStart));
+    line("subnormal results at start", subnormalResultsValue(atStart));
+    line("subnormal operands at start", subnormalOperandsValue(atStart));
+    line("floating-point control", floatControlValue());
+    line("rounding", roundingValue(now));
+    line("subnormal results", subnormalResultsValue(now));
+    line("subnormal operands", subnormalOperandsValue(now));
     line("floor", floorMethod());
     line("instruction-set path", simdLevelName(bestSimdLevel()));
     return text;

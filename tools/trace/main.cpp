@@ -12,6 +12,7 @@
 
 #include "common/input_file.h"
 #include "common/output.h"
+#include "math/float_environment.h"
 #include "render/camera.h"
 #include "scene/scene_setup.h"
 #include "trace/trace_compare.h"
@@ -68,11 +69,15 @@ int failure(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Read what the host left before setting what the renderer needs: the build lines report both.
+    const FloatEnvironmentReading atStart = readFloatEnvironment();
+    rm::setFloatEnvironment();
     std::string coordinates[2];
     int given = 0;
     std::string againstPath;
     bool against = false;
     TraceOptions options;
+    options.atStart = atStart;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];

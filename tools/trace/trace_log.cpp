@@ -71,7 +71,7 @@ void TraceLog::value(const char* name, int v) { appendLine(text, key, name, " ",
 std::string tracePixel(int x, int y, const TraceOptions& options) {
     TraceLog log;
     log.withNoiseTerms = options.noiseTerms;
-    log.text = buildLines();
+    log.text = buildLines(options.atStart);
     log.value("column", x);
     log.value("row", y);
     const PixelBytes plain = reference::shadePixel(log, x, y);

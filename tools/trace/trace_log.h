@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "trace/float_readings.h"
+
 namespace rm::tools {
 
 // An observer of the plain evaluation that writes one line per value, in the order the values
@@ -31,10 +33,12 @@ struct TraceLog {
 
 struct TraceOptions {
     bool noiseTerms = true;  // the terms inside the gradient noise
+    // The floating-point environment as the program started, before it set its own.
+    FloatEnvironmentReading atStart = {};
 };
 
 // The trace of pixel x of row y (0 is the bottom row), on the process-wide noise objects:
-//   - the build lines (buildLines()),
+//   - the build lines (buildLines(options.atStart)),
 //   - the plain evaluation's values, from column and row to pixel.{blue,green,red},
 //   - "# renderer path: <path>", then renderer.pixel.{blue,green,red}: the bytes this build's
 //     renderer writes for the pixel, from the row rendered through the core library on the

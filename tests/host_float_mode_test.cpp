@@ -1,0 +1,99 @@
+// A host that starts the program in another floating-point mode: the preloaded library
+// (upward_flushing_host.cpp) rounds upward and flushes subnormals before main runs. The renderer
+// sets its own environment and still writes the exact image; the trace reports the host's mode at
+// start and renders under its own.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/sha256.h"
+#include "support/child_process.h"
+#include "support/golden_rows.h"
+
+namespace {
+
+constexpr std::size_t kHeaderBytes = 18;
+constexpr std::size_t kRowBytes = 3840;
+// Without the renderer's own setting, each of these rows comes out otherwise.
+constexpr int kRows = 3;
+
+const std::vector<std::string> kHostMode = {"LD_PRELOAD=" RAYMARCH_HOST_MODE_LIBRARY};
+
+// The header and the first rows, read from a pipe that is closed after them.
+TEST(HostFloatModeTest, RendererWritesTheExactFirstRows) {
+    rmtest::GoldenImage golden;
+    ASSERT_TRUE(rmtest::loadGoldenImage(RAYMARCH_GOLDEN_ROWS, golden));
+    int out[2];
+    ASSERT_TRUE(rmtest::makePipe(out));
+    const pid_t pid = rmtest::startChild(RAYMARCH_EXECUTABLE, {out[1], -1, false}, {}, kHostMode);
+    close(out[1]);
+    ASSERT_GT(pid, 0);
+    std::string image(kHeaderBytes + kRows * kRowBytes, '\0');
+    std::size_t have = 0;
+    while (have < image.size()) {
+        const ssize_t n = read(out[0], image.data() + have, image.size() - have);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        have += static_cast<std::size_t>(n);
+    }
+    close(out[0]);
+    const rmtest::ChildEnd end =
+        rmtest::waitChild(pid, std::chrono::steady_clock::now() + std::chrono::minutes(10));
+    EXPECT_FALSE(end.timedOut);
+    ASSERT_EQ(have, image.size());
+    const std::string header(
+        "\x00\x00\x02\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x05\x00\x04\x18\x00", kHeaderBytes);
+    EXPECT_EQ(image.substr(0, kHeaderBytes), header);
+    for (int y = 0; y < kRows; ++y) {
+        SCOPED_TRACE(testing::Message() << "row " << y);
+        EXPECT_EQ(rm::tools::sha256Hex(image.data() + kHeaderBytes + kRowBytes * y, kRowBytes),
+                  golden.rowHashes[y]);
+    }
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string valueLines(const std::string& trace) {
+    std::istringstream in(trace);
+    std::string line;
+    std::string kept;
+    while (std::getline(in, line))
+        if (line.empty() || line[0] != '#') kept += line + "\n";
+    return kept;
+}
+
+TEST(HostFloatModeTest, TraceReadsTheHostModeAtStartAndTracesUnderItsOwn) {
+    const rmtest::ChildResult run =
+        rmtest::runCaptured(RAYMARCH_TRACE_EXECUTABLE, {"300", "300"}, {.environment = kHostMode});
+    ASSERT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("\n# rounding at start: float upward, double upward\n"
+                           "# subnormal results at start: float flushed, double flushed\n"
+                           "# subnormal operands at start: float zero, double zero\n"
+                           "# floating-point control: set to round to nearest, nothing flushed, "
+                           "exceptions masked\n"
+                           "# rounding: float nearest, double nearest\n"
+                           "# subnormal results: float kept, double kept\n"
+                           "# subnormal operands: float read, double read\n"),
+              std::string::npos)
+        << run.out.substr(0, run.out.find("\ncolumn "));
+    EXPECT_NE(run.out.find("\n# product rounded before adding: float yes, double yes\n"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("\n# each operation rounded to its width: float yes, double yes\n"),
+              std::string::npos);
+    const std::string expected = valueLines(readFile(RAYMARCH_TRACES "/ground-300-300.trace"));
+    ASSERT_FALSE(expected.empty());
+    EXPECT_TRUE(valueLines(run.out) == expected);
+}
+
+}  // namespace
