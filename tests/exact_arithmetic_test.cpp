@@ -21,7 +21,7 @@
 namespace {
 
 using rm::tools::ArithmeticEnvironment;
-using rm::tools::Rounding;
+using rm::tools::RoundingMode;
 
 // ---- The hardware's environment
 
@@ -30,15 +30,15 @@ struct SavedEnvironment {
     unsigned control;
 };
 
-int hardwareRounding(Rounding r) {
+int hardwareRounding(RoundingMode r) {
     switch (r) {
-        case Rounding::Nearest:
+        case RoundingMode::Nearest:
             return FE_TONEAREST;
-        case Rounding::Upward:
+        case RoundingMode::Upward:
             return FE_UPWARD;
-        case Rounding::Downward:
+        case RoundingMode::Downward:
             return FE_DOWNWARD;
-        case Rounding::TowardZero:
+        case RoundingMode::TowardZero:
             return FE_TOWARDZERO;
     }
     return FE_TONEAREST;
@@ -489,8 +489,8 @@ TEST_P(AgainstHardware, NarrowingAndWidening) {
 
 std::vector<ArithmeticEnvironment> everyEnvironment() {
     std::vector<ArithmeticEnvironment> all;
-    for (Rounding r :
-         {Rounding::Nearest, Rounding::Upward, Rounding::Downward, Rounding::TowardZero})
+    for (RoundingMode r : {RoundingMode::Nearest, RoundingMode::Upward, RoundingMode::Downward,
+                           RoundingMode::TowardZero})
         for (int faults = 0; faults < 4; ++faults)
             all.push_back({r, (faults & 1) != 0, faults >= 2});
     return all;
@@ -549,9 +549,9 @@ TEST(ExactArithmetic, FloorAndTruncationAtTheirEdges) {
 TEST(ExactArithmetic, RoundingOfKnownFloatSums) {
     using rm::tools::exactSum;
     const uint32_t kOne = 0x3f800000u;
-    const ArithmeticEnvironment up{Rounding::Upward};
-    const ArithmeticEnvironment down{Rounding::Downward};
-    const ArithmeticEnvironment toZero{Rounding::TowardZero};
+    const ArithmeticEnvironment up{RoundingMode::Upward};
+    const ArithmeticEnvironment down{RoundingMode::Downward};
+    const ArithmeticEnvironment toZero{RoundingMode::TowardZero};
     EXPECT_EQ(exactSum(kOne, 0x33800000u), kOne);             // 1 + 2^-24: the tie goes to even
     EXPECT_EQ(exactSum(kOne, 0x34400000u), 0x3f800002u);      // 1 + 3 * 2^-24: up to 1 + 2^-22
     EXPECT_EQ(exactSum(kOne, 0x30800000u, up), 0x3f800001u);  // 1 + 2^-30, upward
@@ -573,7 +573,7 @@ TEST(ExactArithmetic, RoundingOfKnownFloatSums) {
 
 TEST(ExactArithmetic, TininessIsDecidedAfterRounding) {
     using rm::tools::exactNarrow;
-    const ArithmeticEnvironment flush{Rounding::Nearest, true, false};
+    const ArithmeticEnvironment flush{RoundingMode::Nearest, true, false};
     // 2^-126 (1 - 2^-26) rounds to 2^-126 at a float's full precision: not tiny, kept.
     EXPECT_EQ(exactNarrow(0x380ffffff8000000u, flush), 0x00800000u);
     // 2^-126 (1 - 2^-24) is a full-precision float below 2^-126: tiny, flushed, although its
@@ -583,7 +583,7 @@ TEST(ExactArithmetic, TininessIsDecidedAfterRounding) {
     EXPECT_EQ(exactNarrow(0xb80fffffe0000000u, flush), 0x80000000u);
     // An exact subnormal result is flushed as well; a subnormal operand is read as zero.
     EXPECT_EQ(rm::tools::exactProduct(0x00000003u, 0x3f800000u, flush), 0x00000000u);
-    const ArithmeticEnvironment zero{Rounding::Nearest, false, true};
+    const ArithmeticEnvironment zero{RoundingMode::Nearest, false, true};
     EXPECT_EQ(rm::tools::exactSum(0x80000003u, 0x00000000u, zero), 0x00000000u);
     EXPECT_EQ(rm::tools::exactSquareRoot(0x80000003u, zero), 0x80000000u);
     EXPECT_EQ(rm::tools::exactWiden(0x80000003u, zero), 0x8000000000000000u);
@@ -598,7 +598,7 @@ TEST(ExactArithmetic, FusedMultiplyAddRoundsOnce) {
     // 0 * 5 + (-0) is -0 only downward.
     EXPECT_EQ(rm::tools::exactFusedMultiplyAdd(0x00000000u, 0x40a00000u, 0x80000000u), 0x00000000u);
     EXPECT_EQ(rm::tools::exactFusedMultiplyAdd(0x00000000u, 0x40a00000u, 0x80000000u,
-                                               {Rounding::Downward}),
+                                               {RoundingMode::Downward}),
               0x80000000u);
     EXPECT_EQ(rm::tools::exactFusedMultiplyAdd(0x7f800000u, 0x00000000u, 0x3f800000u),
               rm::tools::kFloatDefaultNaN);

@@ -74,8 +74,8 @@ std::string valueLines(const std::string& trace) {
 }
 
 TEST(HostFloatModeTest, TraceReadsTheHostModeAtStartAndTracesUnderItsOwn) {
-    const rmtest::ChildResult run =
-        rmtest::runCaptured(RAYMARCH_TRACE_EXECUTABLE, {"300", "300"}, {.environment = kHostMode});
+    const rmtest::ChildResult run = rmtest::runCaptured(
+        RAYMARCH_TRACE_EXECUTABLE, {"--no-noise-terms", "300", "300"}, {.environment = kHostMode});
     ASSERT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("\n# rounding at start: float upward, double upward\n"
                            "# subnormal results at start: float flushed, double flushed\n"

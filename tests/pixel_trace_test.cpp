@@ -8,12 +8,14 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "render/camera.h"
 #include "render/render_row.h"
@@ -76,9 +78,8 @@ rmtest::ChildResult trace(const std::vector<std::string>& arguments,
 
 // Sky far from the sun, the middle of the sun's soft disc, ground reflecting sky, sculpture with
 // a chain down to depth 5, and sky just above the ground at the horizon, where the march skims
-// the terrain for a long way. The ground and the sky far from the sun are kept with the noise's
-// terms; the three larger ones without (--no-noise-terms), which are then the very lines traces
-// had before the terms came.
+// the terrain for a long way. The sky far from the sun is kept with the operations inside the
+// noise; the others without (--no-noise-terms).
 TEST(PixelTraceTest, MatchesTheCommittedTraces) {
     const struct {
         const char* file;
@@ -87,7 +88,7 @@ TEST(PixelTraceTest, MatchesTheCommittedTraces) {
         bool noiseTerms;
     } pixels[] = {{"sky-1279-1023", 1279, 1023, true},
                   {"sun-401-862", 401, 862, false},
-                  {"ground-300-300", 300, 300, true},
+                  {"ground-300-300", 300, 300, false},
                   {"sculpture-608-614", 608, 614, false},
                   {"horizon-100-649", 100, 649, false}};
     for (const auto& pixel : pixels) {
@@ -116,13 +117,26 @@ TEST(PixelTraceTest, OpensWithTheBuildLines) {
     std::vector<std::string> names;
     while (std::getline(in, line) && line.rfind("# ", 0) == 0)
         names.push_back(line.substr(2, line.find(": ") - 2));
-    EXPECT_EQ(names, (std::vector<std::string>{
-                         "compiler", "target", "compiled for", "FLT_EVAL_METHOD", "__FP_FAST_FMA",
-                         "__FP_FAST_FMAF", "__FAST_MATH__", "product rounded before adding",
-                         "each operation rounded to its width", "rounding at start",
-                         "subnormal results at start", "subnormal operands at start",
-                         "floating-point control", "rounding", "subnormal results",
-                         "subnormal operands", "floor", "instruction-set path"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"compiler",
+                                               "target",
+                                               "compiled for",
+                                               "FLT_EVAL_METHOD",
+                                               "__FP_FAST_FMA",
+                                               "__FP_FAST_FMAF",
+                                               "__FAST_MATH__",
+                                               "product rounded before adding",
+                                               "each operation rounded to its width",
+                                               "rounding at start",
+                                               "subnormal results at start",
+                                               "subnormal operands at start",
+                                               "floating-point control",
+                                               "rounding",
+                                               "subnormal results",
+                                               "subnormal operands",
+                                               "floor",
+                                               "instruction-set path",
+                                               "noise terms",
+                                               "capsules"}));
     EXPECT_EQ(line, "column 300");
     EXPECT_NE(run.out.find("\n# FLT_EVAL_METHOD: 0\n"), std::string::npos);
     EXPECT_NE(run.out.find("\n# product rounded before adding: float yes, double yes\n"),
@@ -183,33 +197,50 @@ TEST(PixelTraceTest, EndsInTheRenderersBytes) {
     rm::setSimdLevel(best);
 }
 
-// Every key a trace forms is mapped to the function that forms it, and each function named is
-// in the file named.
-TEST(PixelTraceTest, NamesTheSourceOfEveryKey) {
+// Every value is the result of one operation whose operands are earlier values or constants, so
+// that the first value where two traces part is formed from values that agree; every operation
+// names the function that does it, and that function is in the file named. Keys are unique.
+TEST(PixelTraceTest, EveryValueIsOneOperationOnEarlierValues) {
     rmtest::publishSeedZeroNoise();
     std::set<std::pair<std::string, std::string>> checked;
-    for (const auto& [x, y] : {std::pair{300, 300}, {608, 614}, {1279, 1023}, {401, 862}}) {
-        rm::tools::ParsedTrace parsed;
-        std::string error;
-        ASSERT_TRUE(rm::tools::parseTrace(rm::tools::tracePixel(x, y), parsed, error)) << error;
-        for (const rm::tools::TraceValue& v : parsed.values) {
-            const rm::tools::ValueSource source = rm::tools::sourceOf(v.key);
-            EXPECT_FALSE(source.function.empty()) << v.key;
-            if (source.file.empty() || !checked.insert({source.function, source.file}).second) {
+    for (const auto& [x, y, every] :
+         {std::tuple{300, 300, false}, {608, 614, true}, {1279, 1023, false}, {401, 862, false}}) {
+        SCOPED_TRACE(testing::Message() << x << " " << y);
+        rm::tools::TraceOptions options;
+        options.everyCapsule = every;
+        const rm::tools::TraceLog log = rm::tools::tracePixelLog(x, y, options);
+        std::vector<int> lineOf(log.records.size(), -1);
+        for (std::size_t i = 0; i < log.lines.size(); ++i)
+            lineOf[log.lines[i]] = static_cast<int>(i);
+        std::set<std::string> keys;
+        int arithmetic = 0;
+        for (std::size_t i = 0; i < log.lines.size(); ++i) {
+            const rm::tools::TraceRecord& r = log.records[log.lines[i]];
+            EXPECT_TRUE(keys.insert(r.key).second) << "twice: " << r.key;
+            for (int k = 0; k < r.operandCount; ++k) {
+                const int id = r.operand[k];
+                if (id < 0) continue;
+                ASSERT_GE(lineOf[id], 0) << r.key << ": an operand without a line";
+                EXPECT_LT(lineOf[id], static_cast<int>(i)) << r.key << ": a later operand";
+                EXPECT_EQ(r.operandBits[k], log.records[id].bits) << r.key;
+            }
+            if (r.operation == rm::tools::Operation::Given ||
+                r.operation == rm::tools::Operation::Copy) {
                 continue;
             }
-            const std::string text = readFile(RAYMARCH_SOURCE_DIR "/" + source.file);
-            std::istringstream names(std::regex_replace(source.function, std::regex(" or "), " "));
-            std::string function;
-            while (names >> function) {
-                EXPECT_NE(text.find(" " + function + "("), std::string::npos)
-                    << v.key << ": " << function << " in " << source.file;
-            }
+            ++arithmetic;
+            ASSERT_NE(r.site.function, nullptr) << r.key << ": no function";
+            std::string file = r.site.file;
+            file = file.substr(file.rfind("/src/") + 1);
+            std::string function = r.site.function;
+            function = function.substr(0, function.find('<'));
+            if (!checked.insert({function, file}).second) continue;
+            const std::string text = readFile(RAYMARCH_SOURCE_DIR "/" + file);
+            EXPECT_NE(text.find(" " + function + "("), std::string::npos)
+                << r.key << ": " << function << " in " << file;
         }
+        EXPECT_GT(arithmetic, 1000);
     }
-    EXPECT_EQ(rm::tools::sourceOf("camera.direction.y").function, "primaryDirection");
-    EXPECT_EQ(rm::tools::sourceOf("camera.direction.y").file, "src/render/camera.cpp");
-    EXPECT_EQ(rm::tools::sourceOf("ray2.depth3.pass17.ground.sample1.floor.x").function, "floorD");
 }
 
 TEST(PixelTraceTest, CountsUnitsInTheLastPlace) {
@@ -236,49 +267,47 @@ std::string planted(std::string text, const std::string& key, const std::string&
     return text;
 }
 
-// A port's trace with one value planted in it, as a contracting, an x87 and a renderer-only
-// faulty build would give them, against the trace made here.
+// A port's trace with one value planted in it against the trace made here: the operation is
+// named with its operands and the correctly rounded result, and without the other build's probes
+// of its environment no cause is given; a renderer-only fault and agreeing traces.
 TEST(PixelTraceTest, ComparesWithAPlantedFaultyTrace) {
     const rmtest::ChildResult here = trace({"26", "0"});
     ASSERT_EQ(here.status, 0);
     const std::string file = testPath("port.trace");
 
-    // Contraction: the camera direction's y, one unit in the last place off.
-    writeFile(file, planted(here.out, "camera.direction.y", "be2799a6 -0.16367206",
-                            {{"# product rounded before adding: float yes, double yes",
-                              "# product rounded before adding: float no, double no"}}));
+    // A square root one unit in the last place high, in a trace whose build lines say nothing
+    // of its environment.
+    std::smatch found;
+    ASSERT_TRUE(std::regex_search(
+        here.out, found, std::regex(R"(\n(primary\.pass1\.sculpture\.capsule\d+)\.root )")));
+    const std::string capsule = found[1];
+    const std::string key = capsule + ".root";
+    const std::size_t at = here.out.find("\n" + key + " ");
+    const auto root = static_cast<std::uint32_t>(
+        std::stoul(here.out.substr(at + key.size() + 2, 8), nullptr, 16));
+    char bits[16];
+    std::snprintf(bits, sizeof bits, "%08x", root + 1);
+    std::string port = planted(here.out, key, std::string(bits) + " 1", {});
+    for (const char* line : {"# rounding: ", "# subnormal results: ", "# subnormal operands: "}) {
+        const std::size_t b = port.find(line);
+        ASSERT_NE(b, std::string::npos) << line;
+        port.erase(b, port.find('\n', b) + 1 - b);
+    }
+    writeFile(file, port);
     rmtest::ChildResult run = trace({"26", "0", "--against", file});
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_EQ(run.err, "");
-    for (const char* expected :
-         {"first difference: camera.direction.y", "  here:  be2799a5 -0.16367204\n",
-          "  there: be2799a6 -0.16367206\n", "  distance: 1 unit in the last place of a float\n",
-          "  formed by: primaryDirection in src/render/camera.cpp\n",
-          "build lines that differ:\n  here:  # product rounded before adding: float yes, double "
-          "yes\n  there: # product rounded before adding: float no, double no\n",
-          "likely cause: contraction", "-ffp-contract=off"}) {
-        EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n" << run.out;
-    }
-    EXPECT_EQ(run.out.find("excess precision"), std::string::npos) << run.out;
-
-    // Excess precision with the rounding floor: a ground floor that is not one.
-    const std::string key = "primary.pass0.ground.sample2.floor.x";
-    ASSERT_NE(here.out.find("\n" + key + " "), std::string::npos);
-    writeFile(file, planted(here.out, key, "4006000000000000 2.75",
-                            {{"# each operation rounded to its width: float yes, double yes",
-                              "# each operation rounded to its width: float no, double no"},
-                             {"# product rounded before adding: float yes, double yes",
-                              "# product rounded before adding: float no, double no"},
-                             {"# FLT_EVAL_METHOD: 0", "# FLT_EVAL_METHOD: 2"},
-                             {"# floor: truncation", "# floor: rounding"},
-                             {"# floor: instruction", "# floor: rounding"}}));
-    run = trace({"26", "0", "--against", file});
-    EXPECT_EQ(run.status, 1);
+    std::snprintf(bits, sizeof bits, "0x%08x", root + 1);
+    const std::string given = bits;
+    std::snprintf(bits, sizeof bits, "0x%08x", root);
     for (const std::string& expected :
-         {"first difference: " + key, std::string("formed by: floorD in src/math/float_ops.h"),
-          std::string("likely cause: excess precision"), std::string("-mfpmath=sse"),
-          std::string("gives back v itself"),
-          std::string("whether it also contracts cannot be told")}) {
+         {"first difference: " + key,
+          std::string("  distance: 1 unit in the last place of a float\n"),
+          std::string("  formed by: square root in capsuleDistance (src/reference/fields.h:"),
+          "  its operand, the same in both traces:\n    " + capsule + ".squared ",
+          std::string("single-precision square root of 0x"),
+          " gives " + given + "; the correctly rounded result is " + std::string(bits) + "\n",
+          std::string("likely cause: unknown: the other trace has no probes")}) {
         EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n" << run.out;
     }
 
@@ -295,7 +324,6 @@ TEST(PixelTraceTest, ComparesWithAPlantedFaultyTrace) {
     for (const std::string& expected :
          {std::string("first difference: renderer.pixel.green"),
           std::string("distance: 1 (integers)"),
-          std::string("formed by: renderRow in src/render/render_row.cpp"),
           std::string("only the bytes that the renderer writes differ"),
           "warning: " + file +
               " does not explain its build's image at this pixel: its renderer (scalar path) "
@@ -303,16 +331,58 @@ TEST(PixelTraceTest, ComparesWithAPlantedFaultyTrace) {
         EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n" << run.out;
     }
 
-    // The same trace, and one with other build lines only: no difference.
-    writeFile(file, here.out);
-    run = trace({"26", "0", "--against", file});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("the traces agree at every value"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("build lines: the same"), std::string::npos) << run.out;
+    // The same trace, as written, with CRLF line ends, with blanks at the ends of its lines and a
+    // blank line at its end, and one with other build lines only: no difference, and no cause.
+    std::string crlf;
+    std::string blanks;
+    for (std::size_t b = 0, e; b < here.out.size(); b = e + 1) {
+        e = here.out.find('\n', b);
+        crlf += here.out.substr(b, e - b) + "\r\n";
+        blanks += here.out.substr(b, e - b) + " \t \n";
+    }
+    for (const std::string& same : {here.out, crlf, blanks + "\n"}) {
+        writeFile(file, same);
+        run = trace({"26", "0", "--against", file});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find("the traces agree at every value"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("build lines: the same"), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.find("likely cause"), std::string::npos) << run.out;
+    }
     writeFile(file, planted(here.out, "column", "26", {{"# compiler: ", "# compiler: other "}}));
     run = trace({"26", "0", "--against", file});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("build lines that differ:\n  here:  # compiler: "), std::string::npos);
+
+    // What the other file says is printed with its control characters escaped.
+    writeFile(file, planted(here.out, "renderer.pixel.green", std::to_string(green + 1), {}) +
+                        "# NOT EXPLAINED: at this pixel: \x1b[2J\n");
+    run = trace({"26", "0", "--against", file});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\\x1b[2J"), std::string::npos) << run.out;
+}
+
+// The other trace is read line by line: an endless source of bytes without a line end, and a
+// large trace of short lines, take little memory, and a file of lines longer than a trace has is
+// refused.
+TEST(PixelTraceTest, ReadsTheOtherTraceInBoundedMemory) {
+    const rmtest::RunOptions limited = {.addressSpace = 512ull << 20};
+    rmtest::ChildResult run = trace({"26", "0", "--against", "/dev/zero"}, limited);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err,
+              "raymarch_trace: /dev/zero is not a trace: line 1 is longer than 65536 "
+              "bytes\n");
+    const std::string file = testPath("long.trace");
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out << "column 26\nrow 0\n";
+        const std::string line = "primary.pass0.point.x 3f800000 1\n";
+        for (int i = 0; i < 1500000; ++i)
+            out << line;
+    }
+    run = trace({"26", "0", "--against", file}, limited);
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.out.find("where their keys differ"), std::string::npos) << run.out;
 }
 
 TEST(PixelTraceTest, RefusesAFileThatIsNotATraceOfThePixel) {

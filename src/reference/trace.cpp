@@ -4,12 +4,12 @@ namespace rm::reference {
 
 Vec3 trace(int depth, const Vec3& origin, Vec3 direction) {
     NoObserver none;
-    return trace(none, depth, origin, direction);
+    return trace(none, ObservedFields<NoObserver>{formScene(none)}, depth, {origin, direction});
 }
 
 PixelBytes shadePrimary(Vec3 d) {
     NoObserver none;
-    return shadePrimary(none, d);
+    return shadePrimary(none, ObservedFields<NoObserver>{formScene(none)}, d);
 }
 
 PixelBytes shadePixel(int x, int y) {

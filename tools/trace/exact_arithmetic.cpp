@@ -148,15 +148,15 @@ Unpacked unpack(uint64_t bits, Format f, bool zeroOperands) {
     return u;
 }
 
-bool roundsAway(Rounding rounding, bool negative, bool odd, bool half, bool sticky) {
+bool roundsAway(RoundingMode rounding, bool negative, bool odd, bool half, bool sticky) {
     switch (rounding) {
-        case Rounding::Nearest:
+        case RoundingMode::Nearest:
             return half && (sticky || odd);
-        case Rounding::Upward:
+        case RoundingMode::Upward:
             return !negative && (half || sticky);
-        case Rounding::Downward:
+        case RoundingMode::Downward:
             return negative && (half || sticky);
-        case Rounding::TowardZero:
+        case RoundingMode::TowardZero:
             return false;
     }
     return false;
@@ -164,7 +164,7 @@ bool roundsAway(Rounding rounding, bool negative, bool odd, bool half, bool stic
 
 // The significand divided by 2^shift (multiplied when shift <= 0), rounded to an integer; the
 // caller makes sure the result fits in 64 bits.
-uint64_t roundedShift(Wide significand, int shift, bool negative, Rounding rounding) {
+uint64_t roundedShift(Wide significand, int shift, bool negative, RoundingMode rounding) {
     if (shift <= 0) return shiftLeft(significand, -shift).low;
     if (shift > 128) return roundsAway(rounding, negative, false, false, true) ? 1 : 0;
     const Wide halves = shiftRight(significand, shift - 1);
@@ -174,10 +174,10 @@ uint64_t roundedShift(Wide significand, int shift, bool negative, Rounding round
            (roundsAway(rounding, negative, (kept & 1) != 0, (halves.low & 1) != 0, sticky) ? 1 : 0);
 }
 
-uint64_t overflow(Format f, bool negative, Rounding rounding) {
-    const bool toInfinity = rounding == Rounding::Nearest ||
-                            (rounding == Rounding::Upward && !negative) ||
-                            (rounding == Rounding::Downward && negative);
+uint64_t overflow(Format f, bool negative, RoundingMode rounding) {
+    const bool toInfinity = rounding == RoundingMode::Nearest ||
+                            (rounding == RoundingMode::Upward && !negative) ||
+                            (rounding == RoundingMode::Downward && negative);
     if (toInfinity) return infinity(f, negative);
     return signBit(f, negative) | uint64_t(infiniteExponent(f) - 1) << f.fractionBits |
            fractionMask(f);
@@ -218,8 +218,8 @@ uint64_t pack(const Unpacked& u, Format f, const ArithmeticEnvironment& environm
 }
 
 // The zero that an exact sum of zero is.
-uint64_t zeroSum(bool negativeA, bool negativeB, Format f, Rounding rounding) {
-    return signBit(f, negativeA == negativeB ? negativeA : rounding == Rounding::Downward);
+uint64_t zeroSum(bool negativeA, bool negativeB, Format f, RoundingMode rounding) {
+    return signBit(f, negativeA == negativeB ? negativeA : rounding == RoundingMode::Downward);
 }
 
 struct Term {

@@ -17,7 +17,7 @@ constexpr uint32_t kFloatDefaultNaN = 0x7fc00000u;
 constexpr uint64_t kDoubleDefaultNaN = 0x7ff8000000000000u;
 
 // Nearest is to nearest, ties to even.
-enum class Rounding { Nearest, Upward, Downward, TowardZero };
+enum class RoundingMode { Nearest, Upward, Downward, TowardZero };
 
 // The settings of a floating-point unit, faulty ones included.
 //
@@ -30,7 +30,7 @@ enum class Rounding { Nearest, Upward, Downward, TowardZero };
 //
 // zeroOperands: a subnormal operand is read as a zero of its sign (denormals are zero).
 struct ArithmeticEnvironment {
-    Rounding rounding = Rounding::Nearest;
+    RoundingMode rounding = RoundingMode::Nearest;
     bool flushResults = false;
     bool zeroOperands = false;
 };

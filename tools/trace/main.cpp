@@ -3,7 +3,7 @@
 // traces of the same pixel compare with --against (or diff, '#' lines aside): the first differing
 // value is the first operation that gives other bits.
 //
-//   raymarch_trace [--no-noise-terms] X Y [--against FILE]
+//   raymarch_trace [--no-noise-terms] [--every-capsule] X Y [--against FILE]
 //
 // Status: 0 the trace is written (with --against: the traces agree at every value), 1 the traces
 // differ, 2 bad arguments or a file that is not a trace of the pixel, 5 standard output cannot
@@ -17,22 +17,24 @@
 #include "scene/scene_setup.h"
 #include "trace/trace_compare.h"
 #include "trace/trace_log.h"
+#include "trace/trace_reader.h"
 
 namespace {
 
 using namespace rm::tools;
 
 constexpr const char* kUsage =
-    "usage: raymarch_trace X Y [--against FILE] [--no-noise-terms]\n"
+    "usage: raymarch_trace X Y [--against FILE] [--no-noise-terms] [--every-capsule]\n"
     "  traces the pixel in column X (0-1279, from the left) of row Y (0-1023, row 0 at the\n"
-    "  bottom): build lines (# ...), every value the plain evaluation forms, one a line, and the\n"
-    "  bytes this build's renderer writes for the pixel (renderer.pixel.*)\n"
-    "  --against FILE    trace the pixel here and compare with FILE, a trace of the same pixel\n"
-    "                    from another build: the first value that differs, both values, their\n"
-    "                    distance in units in the last place, the function that forms it, the\n"
-    "                    build lines that differ and the likely cause\n"
-    "  --no-noise-terms  leave out the terms inside the gradient noise (the ground's samples and\n"
-    "                    the sky's octaves), as traces were before they had them\n"
+    "  bottom): build lines (# ...), every value the plain evaluation forms, one operation a\n"
+    "  line, and the bytes this build's renderer writes for the pixel (renderer.pixel.*)\n"
+    "  --against FILE    trace the pixel here as FILE was traced and compare: the first value\n"
+    "                    that differs, the operation that forms it, its operands and both\n"
+    "                    results, the correctly rounded result, the build lines that differ and\n"
+    "                    the likely cause, where the other build's probes single one out\n"
+    "  --no-noise-terms  leave out the operations inside the gradient noise (the ground's\n"
+    "                    samples and the sky's octaves)\n"
+    "  --every-capsule   trace every capsule of the sculpture, not only the nearest\n"
     "  --                the arguments after it are X and Y\n"
     "  --help            this text\n"
     "status: 0 written (with --against: the traces agree at every value), 1 the traces differ,\n"
@@ -78,6 +80,7 @@ int main(int argc, char** argv) {
     bool against = false;
     TraceOptions options;
     options.atStart = atStart;
+    bool optionsGiven = false;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -93,6 +96,10 @@ int main(int argc, char** argv) {
             againstPath = argv[++i];
         } else if (!optionsEnded && argument == "--no-noise-terms") {
             options.noiseTerms = false;
+            optionsGiven = true;
+        } else if (!optionsEnded && argument == "--every-capsule") {
+            options.everyCapsule = true;
+            optionsGiven = true;
         } else if ((optionsEnded || argument.empty() || argument[0] != '-') && given < 2) {
             coordinates[given++] = argument;
         } else {
@@ -103,32 +110,39 @@ int main(int argc, char** argv) {
     const int y = given == 2 ? parseCoordinate(coordinates[1], rm::kImageHeight) : -1;
     if (x < 0 || y < 0) return usage();
 
-    ParsedTrace there;
-    std::string error;
-    if (against) {
-        std::string text;
-        if (!readSmallFile(againstPath, std::size_t{1} << 30, text, error)) return failure(error);
-        if (!parseTrace(text, there, error)) {
-            return failure(printable(againstPath) + " is not a trace: " + error);
-        }
-    }
-
     // The renderer's bytes come from the path raymarch takes on this processor.
     rm::buildScene(rm::bestSimdLevel());
-    const std::string trace = tracePixel(x, y, options);
 
     Output out(1);
-    int status = 0;
-    if (against) {
-        ParsedTrace here;
-        if (!parseTrace(trace, here, error)) return failure("the trace made here: " + error);
-        const Comparison comparison = compareTraces(here, there, printable(againstPath));
-        if (comparison.status == kStatusBad)
-            return failure(comparison.report.substr(0, comparison.report.size() - 1));
-        out << comparison.report;
-        status = comparison.status;
-    } else {
-        out << trace;
+    if (!against) {
+        out << tracePixel(x, y, options);
+        return finishOutput(out, "raymarch_trace", 0);
     }
-    return finishOutput(out, "raymarch_trace", status);
+
+    // The other trace is read as it is compared, line by line, and traced here as it was there.
+    InputFile file;
+    std::string error;
+    if (!file.open(againstPath, error)) return failure(error);
+    const std::string name = printable(againstPath);
+    TraceReader reader([&file](char* into, std::size_t size, std::string& readError) {
+        std::size_t got = 0;
+        if (!file.read(reinterpret_cast<std::uint8_t*>(into), size, got, readError)) return -1LL;
+        return static_cast<long long>(got);
+    });
+    TraceHeader header;
+    if (!readTraceHeader(reader, header, error)) return failure(name + " is not a trace: " + error);
+    if (optionsGiven && (options.noiseTerms != header.options.noiseTerms ||
+                         options.everyCapsule != header.options.everyCapsule)) {
+        return failure(name + " was traced " + (header.options.noiseTerms ? "with" : "without") +
+                       " the noise terms and " +
+                       (header.options.everyCapsule ? "every capsule" : "the nearest capsule") +
+                       ": give the options it was made with, or none");
+    }
+    header.options.atStart = atStart;
+    const TraceLog here = tracePixelLog(x, y, header.options);
+    const Comparison comparison = compareTraces(here, header, reader, name);
+    if (comparison.status == kStatusBad)
+        return failure(comparison.report.substr(0, comparison.report.size() - 1));
+    out << comparison.report;
+    return finishOutput(out, "raymarch_trace", comparison.status);
 }

@@ -2,239 +2,448 @@
 
 #include <climits>
 #include <cstdint>
-#include <regex>
-#include <sstream>
+#include <cstdio>
 
-#include "trace/trace_log.h"
+#include "common/output.h"
+#include "trace/exact_arithmetic.h"
 
 namespace rm::tools {
 namespace {
 
-bool isHex(const std::string& s) {
-    for (const char c : s)
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-    return true;
+std::string hex(int width, std::uint64_t bits) {
+    char text[24];
+    if (width == 32) {
+        std::snprintf(text, sizeof text, "0x%08x", static_cast<unsigned>(bits));
+    } else {
+        std::snprintf(text, sizeof text, "0x%016llx", static_cast<unsigned long long>(bits));
+    }
+    return text;
 }
 
-// Which function forms the value of a key, by the key's form: the first entry whose pattern
-// matches the whole key. Keys nest (ray2.depth3.pass17.ground.sample1.floor.x), so most entries
-// name the key's last levels only.
-struct SourceEntry {
-    const char* pattern;
-    const char* function;
-    const char* file;
+const char* typeName(std::size_t digits) {
+    return digits == 8 ? "float" : digits == 16 ? "double" : "integer";
+}
+
+std::string thereText(const TraceValue& v) {
+    return printable(v.bits.empty() ? v.decimal : v.bits + " " + v.decimal);
+}
+
+std::string bitsText(int width, std::uint64_t bits) {
+    if (width == 0) return std::to_string(static_cast<long long>(static_cast<std::int64_t>(bits)));
+    char text[20];
+    std::snprintf(text, sizeof text, width == 32 ? "%08llx" : "%016llx",
+                  static_cast<unsigned long long>(bits));
+    return text;
+}
+
+// The source file as the tree names it, from the path the compiler was given.
+std::string sourceFile(const char* path) {
+    const std::string p = path == nullptr ? "" : path;
+    for (const char* root : {"/src/", "/tools/"}) {
+        const std::size_t at = p.rfind(root);
+        if (at != std::string::npos) return p.substr(at + 1);
+    }
+    return p;
+}
+
+// A function's name without its template arguments.
+std::string functionName(const char* name) {
+    std::string n = name == nullptr ? "" : name;
+    const std::size_t angle = n.find('<');
+    if (angle != std::string::npos) n.resize(angle);
+    return n;
+}
+
+// The lines of the trace made here: its build lines (before the first value) and its notes.
+struct HereLines {
+    std::vector<std::pair<std::string, std::string>> build;
+    std::vector<std::string> notes;
 };
 
-const SourceEntry kSources[] = {
-    {R"(renderer\..*)", "renderRow", "src/render/render_row.cpp"},
-    {R"(column|row)", "the pixel asked for", ""},
-    {R"(camera\.direction\..*)", "primaryDirection", "src/render/camera.cpp"},
-    // Inside the gradient noise of a ground sample or a sky octave.
-    {R"(.*\.(sample|octave)\d+\.floor\.[xyz])", "floorD", "src/math/float_ops.h"},
-    {R"(.*\.(sample|octave)\d+\.cell\.[xyz])", "cellIndex", "src/reference/gradient_terms.h"},
-    {R"(.*\.(sample|octave)\d+\.fade\.[xyz])", "fade", "src/reference/gradient_terms.h"},
-    {R"(.*\.(sample|octave)\d+\.corner\d\.[uv])", "gradientTerms",
-     "src/reference/gradient_terms.h"},
-    {R"(.*\.(sample|octave)\d+\.l[13])", "lerpAlongX", "src/reference/gradient_terms.h"},
-    {R"(.*\.ground\.sample\d+\.[xyz])", "groundDistance", "src/reference/fields.h"},
-    {R"(.*\.octave\d+\.[xyz])", "octaveNoise", "src/reference/noise.h"},
-    {R"(.*\.(sample|octave)\d+\..*)", "noise", "src/reference/noise.h"},
-    {R"(.*\.ground\..*)", "groundDistance", "src/reference/fields.h"},
-    // The march.
-    {R"(.*\.pass\d+\.sculpture)", "sculptureDistance", "src/reference/fields.cpp"},
-    {R"(.*\.pass\d+\.ground)", "groundDistance", "src/reference/fields.h"},
-    {R"(.*\.pass\d+\.choice)", "chooseSurface", "src/reference/march.h"},
-    {R"(.*\.pass\d+\.(point\.[xyz]|t))", "marchPasses", "src/reference/march.h"},
-    {R"(.*\.hit\..*)", "march", "src/reference/march.h"},
-    // Normals and reflections.
-    {R"(.*\.normal\.sample\d)", "normalSample", "src/reference/normal.h"},
-    {R"(.*\.normal\..*)", "estimateNormal", "src/reference/normal.h"},
-    {R"(primary\.point\.[xyz])", "primaryHitPoint", "src/render/pixel_shading.cpp"},
-    {R"(primary\.k)", "primaryReflectionsAt", "src/render/pixel_shading.cpp"},
-    {R"(ray\d+\.depth1\.(origin|direction)\.[xyz])", "primaryReflectionsAt",
-     "src/render/pixel_shading.cpp"},
-    {R"(.*\.depth\d+\.(origin|direction)\.[xyz])", "reflectAt", "src/render/reflection.cpp"},
-    {R"(.*\.depth\d+\.point\.[xyz])", "pointAlong", "src/render/shading_constants.h"},
-    {R"(.*\.tint\.[kb])", "reflectAt", "src/render/reflection.cpp"},
-    {R"(.*\.depth\d+\.colour\.[xyz])", "applyTint", "src/render/reflection.cpp"},
-    // The sky.
-    {R"(.*\.sky\.octave\d+)", "noise", "src/reference/noise.h"},
-    {R"(.*\.sky\.clouds)", "octaveNoise", "src/reference/noise.h"},
-    {R"(.*\.sky\.sun\.angle)", "arcCosine", "src/math/arc_cosine.cpp"},
-    {R"(.*\.sky\..*)", "skyColor", "src/reference/sky.h"},
-    // The bytes.
-    {R"(pixel\.scaled\.[xyz])", "skyChannels or surfaceChannels", "src/render/pixel_shading.cpp"},
-    {R"(pixel\.(blue|green|red))", "channelBytes", "src/render/pixel_shading.cpp"},
-};
+HereLines hereLines(const std::string& text) {
+    HereLines lines;
+    bool values = false;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (line.empty() || line[0] != '#') {
+            values = true;
+            continue;
+        }
+        const std::size_t colon = line.find(": ");
+        if (!values && colon != std::string::npos) {
+            lines.build.emplace_back(line.substr(2, colon - 2), line.substr(colon + 2));
+        } else if (values) {
+            lines.notes.push_back(line);
+        }
+    }
+    return lines;
+}
 
-std::string buildValue(const ParsedTrace& trace, const std::string& name) {
-    for (const auto& [n, v] : trace.build)
+std::string valueOf(const std::vector<std::pair<std::string, std::string>>& build,
+                    const std::string& name) {
+    for (const auto& [n, v] : build)
         if (n == name) return v;
     return "";
 }
 
-std::string valueText(const TraceValue& v) {
-    return v.bits.empty() ? v.decimal : v.bits + " " + v.decimal;
+// What the other build's arithmetic is measured to do, from its build lines, each reading for
+// float and double alike.
+struct Signatures {
+    std::string rounding;  // "" nearest, else the mode
+    bool flushesResults = false;
+    bool zeroesOperands = false;
+    bool wide = false;
+    bool contracts = false;
+    bool measured = false;  // the lines are there at all
+};
+
+Signatures signaturesOf(const std::vector<std::pair<std::string, std::string>>& build) {
+    Signatures s;
+    const std::string rounding = valueOf(build, "rounding");
+    const std::string results = valueOf(build, "subnormal results");
+    const std::string operands = valueOf(build, "subnormal operands");
+    const std::string product = valueOf(build, "product rounded before adding");
+    const std::string width = valueOf(build, "each operation rounded to its width");
+    s.measured = !rounding.empty() && !results.empty() && !operands.empty();
+    for (const char* mode : {"upward", "downward", "toward zero", "unknown"}) {
+        if (rounding.find(mode) != std::string::npos) s.rounding = mode;
+    }
+    s.flushesResults = results.find("flushed") != std::string::npos;
+    s.zeroesOperands = operands.find("zero") != std::string::npos;
+    s.wide = width.find(" no") != std::string::npos;
+    s.contracts = !s.wide && product.find(" no") != std::string::npos;
+    return s;
 }
 
-const char* typeName(const std::string& bits) {
-    return bits.size() == 8 ? "float" : bits.size() == 16 ? "double" : "integer";
+std::vector<std::string> signatureNames(const Signatures& s) {
+    std::vector<std::string> names;
+    if (!s.rounding.empty()) names.push_back("rounding " + s.rounding);
+    if (s.flushesResults) names.push_back("subnormal results flushed to zero");
+    if (s.zeroesOperands) names.push_back("subnormal operands read as zero");
+    if (s.wide) names.push_back("intermediate results wider than their type");
+    if (s.contracts) names.push_back("products not rounded before adding (contraction)");
+    return names;
 }
 
-// What a build line says of one width ("float" or "double"): whether its value holds "<width> no".
-bool says(const std::string& value, const char* width, const char* answer) {
-    return value.find(std::string(width) + " " + answer) != std::string::npos;
+RoundingMode roundingOf(const std::string& mode) {
+    if (mode == "upward") return RoundingMode::Upward;
+    if (mode == "downward") return RoundingMode::Downward;
+    if (mode == "toward zero") return RoundingMode::TowardZero;
+    return RoundingMode::Nearest;
 }
 
-bool isNoiseFloor(const std::string& key) {
-    static const std::regex floorKey(R"(.*\.(sample|octave)\d+\.(floor|fraction|cell)\.[xyz])");
-    return std::regex_match(key, floorKey);
+// An operation's result in exact arithmetic under an environment; false where the operation is
+// not one that rounds (or not one this can form).
+bool exactResult(const TraceRecord& r, const ArithmeticEnvironment& e, std::uint64_t& out) {
+    const std::uint64_t a = r.operandBits[0];
+    const std::uint64_t b = r.operandBits[1];
+    const bool single = r.width == 32;
+    const auto f = [](std::uint64_t v) { return static_cast<std::uint32_t>(v); };
+    switch (r.operation) {
+        case Operation::Sum:
+            out = single ? exactSum(f(a), f(b), e) : exactSum(a, b, e);
+            return true;
+        case Operation::Difference:
+            out = single ? exactDifference(f(a), f(b), e) : exactDifference(a, b, e);
+            return true;
+        case Operation::Product:
+            out = single ? exactProduct(f(a), f(b), e) : exactProduct(a, b, e);
+            return true;
+        case Operation::Quotient:
+            out = single ? exactQuotient(f(a), f(b), e) : exactQuotient(a, b, e);
+            return true;
+        case Operation::SquareRoot:
+            out = single ? exactSquareRoot(f(a), e) : exactSquareRoot(a, e);
+            return true;
+        case Operation::Widening:
+            out = exactWiden(f(a), e);
+            return true;
+        case Operation::Narrowing:
+            out = exactNarrow(a, e);
+            return true;
+        case Operation::Floor:
+            out = exactFloor(a);
+            return true;
+        case Operation::Negation:
+            out = a ^ (single ? 0x80000000ull : 0x8000000000000000ull);
+            return true;
+        case Operation::Magnitude:
+            out = a & (single ? 0x7fffffffull : 0x7fffffffffffffffull);
+            return true;
+        default:
+            return false;
+    }
 }
 
-// The likely cause, from the build lines of both sides and the first value that parts; empty
-// where they support none.
-std::string likelyCause(const ParsedTrace& here, const ParsedTrace& there, const TraceValue& first,
-                        long long ulps) {
-    const std::string width = first.bits.size() == 16 ? "double" : "float";
-    const std::string productHere = buildValue(here, "product rounded before adding");
-    const std::string productThere = buildValue(there, "product rounded before adding");
-    const std::string roundedHere = buildValue(here, "each operation rounded to its width");
-    const std::string roundedThere = buildValue(there, "each operation rounded to its width");
-    const std::string evalHere = buildValue(here, "FLT_EVAL_METHOD");
-    const std::string evalThere = buildValue(there, "FLT_EVAL_METHOD");
-    const std::string floorHere = buildValue(here, "floor");
-    const std::string floorThere = buildValue(there, "floor");
-    const bool excessThere = says(roundedThere, "float", "no") ||
-                             says(roundedThere, "double", "no") ||
-                             (!evalThere.empty() && evalThere != "0");
-    const bool excessHere = says(roundedHere, "float", "no") || says(roundedHere, "double", "no") ||
-                            (!evalHere.empty() && evalHere != "0");
-    const bool unroundedThere =
-        says(productThere, "float", "no") || says(productThere, "double", "no");
-    const bool unroundedHere =
-        says(productHere, "float", "no") || says(productHere, "double", "no");
-
-    if (excessHere || unroundedHere) {
-        return "none that these lines can tell: this build is not exact itself (its own build "
-               "lines show " +
-               std::string(excessHere ? "excess precision" : "products not rounded before adding") +
-               "); compare with a trace made by a build that passes the tests";
-    }
-    if (first.key.rfind("renderer.", 0) == 0) {
-        return "not the arithmetic that the trace follows: the plain evaluation agrees at every "
-               "value, and only the bytes that the renderer writes differ. The fault lies in the "
-               "renderer's own path (" +
-               [&] {
-                   for (const std::string& note : there.notes)
-                       if (note.rfind("# renderer path: ", 0) == 0) return note.substr(17);
-                   return std::string("named in its trace");
-               }() +
-               "), which this trace does not follow";
-    }
-    if (excessThere) {
-        std::string cause =
-            "excess precision: the other build keeps intermediate results wider than their type "
-            "(its probe of (a + b) - a: " +
-            (roundedThere.empty() ? std::string("not given") : roundedThere) +
-            "; its FLT_EVAL_METHOD: " + (evalThere.empty() ? std::string("not given") : evalThere) +
-            "), as the x87 unit of 32-bit x86 does, so nearly every operation rounds differently. "
-            "Every operation must round to its own width: on 32-bit x86 build with -msse2 "
-            "-mfpmath=sse";
-        if (isNoiseFloor(first.key) && floorThere == "rounding") {
-            cause +=
-                ". Its floor is formed by the rounding of |v| + 2^52, which relies on that "
-                "addition being rounded to a double: with excess precision it gives back v "
-                "itself";
-        }
-        if (unroundedThere) {
-            cause +=
-                ". (Its probe of a * b + c shows unrounded products too, which excess "
-                "precision gives by itself: whether it also contracts cannot be told until "
-                "this is fixed.)";
-        }
-        return cause;
-    }
-    if (unroundedThere) {
-        std::string cause =
-            "contraction: the other build fuses a product and an add into one operation that "
-            "rounds once (its probe of a * b + c: " +
-            productThere + "; __FP_FAST_FMA " + buildValue(there, "__FP_FAST_FMA") +
-            ", __FP_FAST_FMAF " + buildValue(there, "__FP_FAST_FMAF") + ")";
-        if (ulps >= 1 && ulps <= 4) {
-            cause += ", and the value parts by " + std::to_string(ulps) + " unit" +
-                     (ulps == 1 ? "" : "s") + " in the last place, as one rounding fewer does";
-        }
-        cause += ". Build with -ffp-contract=off, and nothing of fast-math";
-        return cause;
-    }
-    if (isNoiseFloor(first.key) && !floorHere.empty() && !floorThere.empty() &&
-        floorHere != floorThere) {
-        return "the floor: this build forms it by " + floorHere + ", the other by " + floorThere +
-               " (floorD in src/math/float_ops.h), and a floor, or what follows from it, is the "
-               "first value that parts";
-    }
-    (void)width;
-    return "";
+bool isNaN(int width, std::uint64_t bits) {
+    return width == 32 ? (bits & 0x7fffffffull) > 0x7f800000ull
+                       : (bits & 0x7fffffffffffffffull) > 0x7ff0000000000000ull;
 }
 
-}  // namespace
+// The operation as one line of plain words: "single-precision square root of 0x...".
+std::string operationWords(const TraceRecord& r) {
+    const std::string width = r.width == 32 ? "single-precision " : "double-precision ";
+    const std::string a = r.operandCount > 0 ? hex(r.operandWidth[0], r.operandBits[0]) : "";
+    const std::string b = r.operandCount > 1 ? hex(r.operandWidth[1], r.operandBits[1]) : "";
+    switch (r.operation) {
+        case Operation::Sum:
+            return width + "sum of " + a + " and " + b;
+        case Operation::Difference:
+            return width + "difference " + a + " - " + b;
+        case Operation::Product:
+            return width + "product of " + a + " and " + b;
+        case Operation::Quotient:
+            return width + "quotient " + a + " / " + b;
+        case Operation::SquareRoot:
+            return width + "square root of " + a;
+        case Operation::Negation:
+            return width + "negation of " + a;
+        case Operation::Magnitude:
+            return width + "magnitude of " + a;
+        case Operation::Floor:
+            return "floor of the double " + a;
+        case Operation::Widening:
+            return "conversion of the float " + a + " to double";
+        case Operation::Narrowing:
+            return "conversion of the double " + a + " to float";
+        case Operation::Truncation:
+            return "conversion of the " +
+                   std::string(r.operandWidth[0] == 32 ? "float " : "double ") + a +
+                   " to an integer";
+        case Operation::ArcCosine:
+            return "arc cosine of the float " + a;
+        default:
+            return operationName(r.operation);
+    }
+}
 
-bool parseTrace(const std::string& text, ParsedTrace& trace, std::string& error) {
-    std::istringstream in(text);
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        if (!line.empty() && line[0] == '#') {
-            const std::size_t colon = line.find(": ");
-            if (trace.values.empty() && colon != std::string::npos && line.rfind("# ", 0) == 0 &&
-                line.rfind("# renderer path: ", 0) != 0) {
-                trace.build.emplace_back(line.substr(2, colon - 2), line.substr(colon + 2));
-            } else {
-                trace.notes.push_back(line);
-            }
-            continue;
-        }
-        std::istringstream fields(line);
-        std::string a, b, c, extra;
-        fields >> a >> b >> c >> extra;
-        TraceValue v;
-        v.key = a;
-        v.line = number;
-        bool good = !a.empty() && !b.empty() && extra.empty();
-        if (good && c.empty()) {
-            v.decimal = b;
-        } else if (good) {
-            good = (b.size() == 8 || b.size() == 16) && isHex(b);
-            v.bits = b;
-            v.decimal = c;
-        }
-        if (!good) {
-            error = "line " + std::to_string(number) + " is not a line of a trace";
+// The result the other build's trace has, as bits of the record's width.
+bool thereBits(const TraceRecord& r, const TraceValue& v, std::uint64_t& bits) {
+    if (r.width == 0) {
+        try {
+            bits = static_cast<std::uint64_t>(std::stoll(v.decimal));
+        } catch (...) {
             return false;
         }
-        trace.values.push_back(v);
+        return true;
     }
-    if (trace.values.size() < 2 || trace.values[0].key != "column" ||
-        trace.values[1].key != "row") {
-        error = "it does not start with the column and row of a pixel";
-        return false;
-    }
+    if (v.bits.size() * 4 != static_cast<std::size_t>(r.width)) return false;
+    bits = std::stoull(v.bits, nullptr, 16);
     return true;
 }
 
-ValueSource sourceOf(const std::string& key) {
-    static const std::vector<std::regex> patterns = [] {
-        std::vector<std::regex> compiled;
-        for (const SourceEntry& entry : kSources)
-            compiled.emplace_back(entry.pattern, std::regex::optimize);
-        return compiled;
-    }();
-    for (std::size_t i = 0; i < patterns.size(); ++i) {
-        if (std::regex_match(key, patterns[i])) return {kSources[i].function, kSources[i].file};
+// Whether the other build's result is what a fused multiply-add gives where one operand of a
+// sum or difference is a product done just before it.
+bool contractionGives(const TraceLog& here, const TraceRecord& r, std::uint64_t result) {
+    if (r.operation != Operation::Sum && r.operation != Operation::Difference) return false;
+    for (int k = 0; k < 2; ++k) {
+        const int id = r.operand[k];
+        if (id < 0 || here.records[id].operation != Operation::Product) continue;
+        const TraceRecord& p = here.records[id];
+        std::uint64_t other = r.operandBits[1 - k];
+        std::uint64_t x = p.operandBits[0];
+        const std::uint64_t sign = r.width == 32 ? 0x80000000ull : 0x8000000000000000ull;
+        // a - b*c is (-b)*c + a; b*c - a is b*c + (-a).
+        if (r.operation == Operation::Difference) {
+            if (k == 1)
+                x ^= sign;
+            else
+                other ^= sign;
+        }
+        const std::uint64_t fused =
+            r.width == 32 ? exactFusedMultiplyAdd(static_cast<std::uint32_t>(x),
+                                                  static_cast<std::uint32_t>(p.operandBits[1]),
+                                                  static_cast<std::uint32_t>(other))
+                          : exactFusedMultiplyAdd(x, p.operandBits[1], other);
+        if (fused == result) return true;
     }
-    return {};
+    return false;
 }
+
+// Whether the other build's result is what keeping the operands' products and sums wider than a
+// float gives: the operation on operands re-formed in double, and one rounding to float at the
+// end; a floor formed by rounding gives its operand back.
+bool wideGives(const TraceLog& here, const TraceRecord& r, std::uint64_t result) {
+    if (r.operation == Operation::Floor) return result == r.operandBits[0];
+    if (r.width != 32) return false;
+    if (r.operation != Operation::Sum && r.operation != Operation::Difference &&
+        r.operation != Operation::Product && r.operation != Operation::Quotient) {
+        return false;
+    }
+    // Each operand as the wider unit holds it: a product of two floats is exact in double.
+    std::uint64_t wide[2];
+    for (int k = 0; k < 2; ++k) {
+        const int id = r.operand[k];
+        if (id >= 0 && here.records[id].operation == Operation::Product &&
+            here.records[id].width == 32) {
+            const TraceRecord& p = here.records[id];
+            wide[k] = exactProduct(exactWiden(static_cast<std::uint32_t>(p.operandBits[0])),
+                                   exactWiden(static_cast<std::uint32_t>(p.operandBits[1])));
+        } else {
+            wide[k] = exactWiden(static_cast<std::uint32_t>(r.operandBits[k]));
+        }
+    }
+    TraceRecord d = r;
+    d.width = 64;
+    d.operandBits[0] = wide[0];
+    d.operandBits[1] = wide[1];
+    std::uint64_t sum = 0;
+    if (!exactResult(d, {}, sum)) return false;
+    return exactNarrow(sum) == result;
+}
+
+struct Verdict {
+    std::string cause;  // "" unknown
+    std::string why;    // for unknown: what the probes and the operation say
+};
+
+Verdict likelyCause(const TraceLog& here, const HereLines& hereBuild, const TraceHeader& there,
+                    const TraceRecord& r, bool haveResult, std::uint64_t result) {
+    Verdict v;
+    const Signatures mine = signaturesOf(hereBuild.build);
+    const std::vector<std::string> mineNames = signatureNames(mine);
+    if (!mineNames.empty()) {
+        v.why = "this build is not exact itself (its probes show " + mineNames[0] +
+                "): compare with a trace made by a build that passes the tests";
+        return v;
+    }
+    const Signatures s = signaturesOf(there.build);
+    const std::vector<std::string> names = signatureNames(s);
+    const std::string readings =
+        "its probes: rounding " + printable(buildValue(there, "rounding")) +
+        "; subnormal results " + printable(buildValue(there, "subnormal results")) +
+        "; subnormal operands " + printable(buildValue(there, "subnormal operands")) +
+        "; product rounded before adding " +
+        printable(buildValue(there, "product rounded before adding")) +
+        "; each operation rounded to its width " +
+        printable(buildValue(there, "each operation rounded to its width"));
+    if (!s.measured) {
+        v.why =
+            "the other trace has no probes of its floating-point environment (made by an "
+            "older raymarch_trace), so no cause can be told";
+        return v;
+    }
+    if (names.size() > 1) {
+        std::string list;
+        for (const std::string& n : names)
+            list += (list.empty() ? "" : ", ") + n;
+        v.why = "the other build shows more than one fault (" + list +
+                "), and a difference cannot be put down to one of them (" + readings + ")";
+        return v;
+    }
+    if (names.empty()) {
+        v.why = "the other build's probes find its arithmetic as it should be (" + readings + ")";
+        return v;
+    }
+    if (!haveResult) {
+        v.why = "the other build shows " + names[0] +
+                ", but the value that parts is not one that fault forms (" + readings + ")";
+        return v;
+    }
+    const std::string target = buildValue(there, "target");
+    bool explains = false;
+    if (!s.rounding.empty() && s.rounding != "unknown") {
+        std::uint64_t e = 0;
+        explains = exactResult(r, {roundingOf(s.rounding), false, false}, e) && e == result;
+        if (explains) {
+            const std::string start = buildValue(there, "rounding at start");
+            const std::string control = buildValue(there, "floating-point control");
+            v.cause = "the rounding mode: the other build rounds " + s.rounding +
+                      " (its probes: " + printable(buildValue(there, "rounding")) +
+                      "), and rounding the operation " + s.rounding +
+                      " gives its result. Its floating-point control ";
+            if (control.rfind("set", 0) == 0) {
+                v.cause += "was set to round to nearest (" + printable(control) +
+                           ") and it still rounds " + s.rounding +
+                           (start.empty() ? "" : " (at start: " + printable(start) + ")") +
+                           ": the processor or emulator ignores the rounding control";
+            } else {
+                v.cause += "was not set by the program (" +
+                           printable(control.empty() ? "no such line" : control) +
+                           "): the host left it " + s.rounding +
+                           "; set the rounding to nearest at start";
+            }
+        }
+    } else if (s.flushesResults) {
+        std::uint64_t e = 0;
+        explains = exactResult(r, {RoundingMode::Nearest, true, false}, e) && e == result;
+        if (explains) {
+            v.cause =
+                "results flushed to zero: the other build turns subnormal results into zero "
+                "(its probe: " +
+                printable(buildValue(there, "subnormal results")) +
+                "), which gives its result here. Clear the flush-to-zero control at start, "
+                "and build without options that set it";
+        }
+    } else if (s.zeroesOperands) {
+        std::uint64_t e = 0;
+        explains = exactResult(r, {RoundingMode::Nearest, false, true}, e) && e == result;
+        if (explains) {
+            v.cause =
+                "subnormal operands read as zero: the other build reads subnormal operands "
+                "as zero (its probe: " +
+                printable(buildValue(there, "subnormal operands")) +
+                "), which gives its result here. Clear the denormals-are-zero control at "
+                "start, and build without options that set it";
+        }
+    } else if (s.contracts) {
+        explains = contractionGives(here, r, result);
+        if (explains) {
+            v.cause =
+                "contraction: the other build fuses a product and an add into one operation "
+                "that rounds once (its probe of a * b + c: " +
+                printable(buildValue(there, "product rounded before adding")) +
+                "), and the fused operation gives its result here. Build with "
+                "-ffp-contract=off, and nothing of fast-math";
+        }
+    } else if (s.wide) {
+        explains = wideGives(here, r, result);
+        if (explains) {
+            v.cause =
+                "excess precision: the other build keeps intermediate results wider than "
+                "their type (its probe of (a + b) - a: " +
+                printable(buildValue(there, "each operation rounded to its width")) +
+                "; its FLT_EVAL_METHOD: " + printable(buildValue(there, "FLT_EVAL_METHOD")) +
+                "), and the operation done in the wider type gives its result here. Every "
+                "operation must round to its own width (FLT_EVAL_METHOD 0)";
+            if (target == "i386") {
+                v.cause += ": on 32-bit x86 build with -msse2 -mfpmath=sse";
+            } else if (target == "m68k") {
+                v.cause += ": on m68k build for the 68040 or 68060 (-m68040)";
+            }
+            if (r.operation == Operation::Floor) {
+                v.cause +=
+                    ". Its floor is formed by the rounding of |v| + 2^52, which relies on "
+                    "that addition being rounded to a double";
+            }
+        }
+    }
+    if (!explains) {
+        v.why = "the other build shows " + names[0] +
+                ", but that fault does not give its result for this operation (" + readings + ")";
+    }
+    return v;
+}
+
+std::string thereNotes(const std::vector<std::string>& notes, const std::string& name) {
+    std::string r;
+    for (const std::string& note : notes) {
+        if (note.rfind(kNotExplained, 0) != 0) continue;
+        const std::string marker = "at this pixel:";
+        const std::size_t at = note.find(marker);
+        r += "warning: " + name + " does not explain its build's image at this pixel" +
+             (at == std::string::npos ? std::string()
+                                      : ":" + printable(note.substr(at + marker.size()))) +
+             "\n";
+    }
+    return r;
+}
+
+}  // namespace
 
 long long unitsInTheLastPlace(const std::string& bitsA, const std::string& bitsB) {
     if (bitsA.size() != bitsB.size() || (bitsA.size() != 8 && bitsA.size() != 16)) return -1;
@@ -249,110 +458,245 @@ long long unitsInTheLastPlace(const std::string& bitsA, const std::string& bitsB
     return d > static_cast<unsigned long long>(LLONG_MAX) ? LLONG_MAX : static_cast<long long>(d);
 }
 
-Comparison compareTraces(const ParsedTrace& here, const ParsedTrace& there,
+Comparison compareTraces(const TraceLog& here, const TraceHeader& thereHeader, TraceReader& there,
                          const std::string& thereName) {
     Comparison result;
     std::string& r = result.report;
-    if (here.values[0].decimal != there.values[0].decimal ||
-        here.values[1].decimal != there.values[1].decimal) {
-        r = thereName + " traces column " + there.values[0].decimal + ", row " +
-            there.values[1].decimal + ", not column " + here.values[0].decimal + ", row " +
-            here.values[1].decimal + "\n";
+    const HereLines mine = hereLines(here.text);
+    const auto hereValue = [&](std::size_t i) -> const TraceRecord& {
+        return here.records[here.lines[i]];
+    };
+
+    // Every value of the other trace in turn, the first from its header. A line that is neither
+    // a value nor a '#' line, or one that cannot be read, makes it no trace.
+    std::vector<std::string> notes;
+    TraceValue v = thereHeader.firstValue;
+    std::string line;
+    bool bad = false;
+    const auto nextValue = [&]() -> bool {
+        while (there.next(line)) {
+            if (line.empty()) continue;
+            if (line[0] == '#') {
+                // A trace has a few notes at its end; more are not kept.
+                if (notes.size() < 64) notes.push_back(line);
+                continue;
+            }
+            if (!parseValueLine(line, v)) {
+                bad = true;
+                return false;
+            }
+            v.line = there.lineNumber();
+            return true;
+        }
+        bad = !there.error().empty();
+        return false;
+    };
+    const auto badLine = [&]() {
+        r = there.error().empty()
+                ? thereName + " is not a trace: line " + std::to_string(there.lineNumber()) +
+                      " is not a line of a trace\n"
+                : thereName + ": " + there.error() + "\n";
         result.status = 2;
+    };
+    const std::string notAPixel =
+        thereName + " is not a trace: it does not start with the column and row of a pixel\n";
+
+    // Column and row first.
+    if (!thereHeader.hasFirstValue) {
+        r = thereName + " is not a trace: it has no values\n";
         return result;
     }
-    r += "comparing the trace of column " + here.values[0].decimal + ", row " +
-         here.values[1].decimal + " made here with " + thereName + "\n";
-
-    std::size_t i = 0;
-    while (i < here.values.size() && i < there.values.size() &&
-           here.values[i].key == there.values[i].key &&
-           here.values[i].bits == there.values[i].bits &&
-           here.values[i].decimal == there.values[i].decimal) {
-        ++i;
+    const TraceValue column = v;
+    if (!nextValue()) {
+        if (bad) {
+            badLine();
+        } else {
+            r = notAPixel;
+        }
+        return result;
     }
-    long long ulps = -1;
-    const bool same = i == here.values.size() && i == there.values.size();
-    if (same) {
+    const TraceValue row = v;
+    if (column.key != "column" || row.key != "row" || here.lines.size() < 2) {
+        r = notAPixel;
+        return result;
+    }
+    const std::string hereColumn = bitsText(0, hereValue(0).bits);
+    const std::string hereRow = bitsText(0, hereValue(1).bits);
+    if (column.decimal != hereColumn || row.decimal != hereRow) {
+        r = thereName + " traces column " + printable(column.decimal) + ", row " +
+            printable(row.decimal) + ", not column " + hereColumn + ", row " + hereRow + "\n";
+        return result;
+    }
+    r += "comparing the trace of column " + hereColumn + ", row " + hereRow + " made here with " +
+         thereName + "\n";
+
+    // Value by value, until the first that differs.
+    std::size_t i = 0;
+    bool differs = false;
+    bool keysDiffer = false;
+    bool thereEnded = false;
+    v = column;
+    for (;;) {
+        if (i == here.lines.size()) break;
+        const TraceRecord& h = hereValue(i);
+        if (v.key != h.key) {
+            keysDiffer = true;
+            break;
+        }
+        const bool same = h.width == 0 ? v.bits.empty() && v.decimal == bitsText(0, h.bits)
+                                       : v.bits == bitsText(h.width, h.bits);
+        if (!same) {
+            differs = true;
+            break;
+        }
+        ++i;
+        if (i == 1) {
+            v = row;
+        } else if (!nextValue()) {
+            if (bad) {
+                badLine();
+                return result;
+            }
+            thereEnded = true;
+            break;
+        }
+    }
+
+    if (thereEnded && i == here.lines.size()) {
         r += "the traces agree at every value (" + std::to_string(i) + " values)\n";
-    } else if (i == here.values.size() || i == there.values.size()) {
-        const bool hereEnds = i == here.values.size();
-        r += std::string("the traces agree at all ") + std::to_string(i) + " values of the " +
-             (hereEnds ? "trace made here" : "trace in " + thereName) +
-             ", and the other goes on: " + (hereEnds ? there.values[i].key : here.values[i].key) +
-             "\n";
-    } else if (here.values[i].key != there.values[i].key) {
+    } else if (thereEnded) {
+        r += "the traces agree at all " + std::to_string(i) + " values of the trace in " +
+             thereName + ", and the other goes on: " + hereValue(i).key + "\n";
+    } else if (i == here.lines.size()) {
+        r += "the traces agree at all " + std::to_string(i) +
+             " values of the trace made here, and the other goes on: " + printable(v.key) + "\n";
+    } else if (keysDiffer) {
         r += "the traces part at value " + std::to_string(i + 1) + ", where their keys differ:\n";
-        r += "  here:  " + here.values[i].key + " " + valueText(here.values[i]) + "\n";
-        r += "  there: " + there.values[i].key + " " + valueText(there.values[i]) + " (line " +
-             std::to_string(there.values[i].line) + ")\n";
+        r += "  here:  " + hereValue(i).key + " " +
+             valueText(hereValue(i).width, hereValue(i).bits) + "\n";
+        r += "  there: " + printable(v.key) + " " + thereText(v) + " (line " +
+             std::to_string(v.line) + ")\n";
         r += "  (the same evaluation forms the same keys: one of them was made by another "
              "version of raymarch_trace, or with other options)\n";
-    } else {
-        const TraceValue& a = here.values[i];
-        const TraceValue& b = there.values[i];
-        r += "first difference: " + a.key + " (value " + std::to_string(i + 1) + ", line " +
-             std::to_string(b.line) + " of " + thereName + ")\n";
-        r += "  here:  " + valueText(a) + "\n";
-        r += "  there: " + valueText(b) + "\n";
-        if (!a.bits.empty() && a.bits.size() == b.bits.size()) {
-            ulps = unitsInTheLastPlace(a.bits, b.bits);
+    }
+
+    // The first value that differs: the operation that formed it.
+    std::string causeLine;
+    if (differs) {
+        const TraceRecord& h = hereValue(i);
+        r += "first difference: " + h.key + " (value " + std::to_string(i + 1) + ", line " +
+             std::to_string(v.line) + " of " + thereName + ")\n";
+        r += "  here:  " + valueText(h.width, h.bits) + "\n";
+        r += "  there: " + thereText(v) + "\n";
+        std::uint64_t result = 0;
+        const bool haveResult = thereBits(h, v, result);
+        if (h.width != 0 && haveResult) {
+            const long long ulps =
+                unitsInTheLastPlace(bitsText(h.width, h.bits), bitsText(h.width, result));
             r += "  distance: " + std::to_string(ulps) + " unit" + (ulps == 1 ? "" : "s") +
-                 " in the last place of a " + typeName(a.bits) + "\n";
-        } else if (a.bits.empty() && b.bits.empty()) {
-            r += "  distance: " + [&] {
-                try {
-                    return std::to_string(std::stoll(b.decimal) - std::stoll(a.decimal));
-                } catch (...) {
-                    return std::string("not a number");
-                }
-            }() + " (integers)\n";
+                 " in the last place of a " + typeName(h.width / 4) + "\n";
+        } else if (h.width == 0 && haveResult) {
+            r += "  distance: " +
+                 std::to_string(static_cast<long long>(result) - static_cast<long long>(h.bits)) +
+                 " (integers)\n";
         } else {
-            r += std::string("  distance: none, a ") + typeName(a.bits) + " here and a " +
-                 typeName(b.bits) + " there\n";
+            r += std::string("  distance: none, a ") + typeName(h.width / 4) + " here and a " +
+                 typeName(v.bits.size()) + " there\n";
         }
-        const ValueSource source = sourceOf(a.key);
-        if (!source.function.empty()) {
-            r += "  formed by: " + source.function +
-                 (source.file.empty() ? "" : " in " + source.file) + "\n";
+        const std::string where = h.site.function == nullptr
+                                      ? std::string()
+                                      : " in " + functionName(h.site.function) + " (" +
+                                            sourceFile(h.site.file) + ":" +
+                                            std::to_string(h.site.line) + ")";
+        r += std::string("  formed by: ") + operationName(h.operation) + where + "\n";
+        if (h.operandCount > 0) {
+            r += h.operandCount == 1 ? "  its operand, the same in both traces:\n"
+                                     : "  its operands, the same in both traces:\n";
+            for (int k = 0; k < h.operandCount; ++k) {
+                const int id = h.operand[k];
+                r += "    " +
+                     (id >= 0 && !here.records[id].key.empty() ? here.records[id].key
+                                                               : std::string("a constant")) +
+                     " " + valueText(h.operandWidth[k], h.operandBits[k]) + "\n";
+            }
+        }
+        std::uint64_t correct = 0;
+        const bool rounds = haveResult && exactResult(h, {}, correct);
+        if (rounds && !(isNaN(h.width, correct) && isNaN(h.width, result))) {
+            const bool rounding =
+                h.operation != Operation::Floor && h.operation != Operation::Negation &&
+                h.operation != Operation::Magnitude && h.operation != Operation::Widening;
+            r += "  the other build's " + operationWords(h) + " gives " + hex(h.width, result) +
+                 (rounding ? "; the correctly rounded result is " : "; the right result is ") +
+                 hex(h.width, correct) + "\n";
+            if (correct != h.bits) {
+                r += "  (this build's own result, " + hex(h.width, h.bits) +
+                     ", is not the correctly rounded one either: this build is not exact)\n";
+            }
+        } else if (haveResult &&
+                   (h.operation == Operation::ArcCosine || h.operation == Operation::Truncation)) {
+            r += "  the other build's " + operationWords(h) + " gives " +
+                 (h.width == 0 ? bitsText(0, result) : hex(h.width, result)) +
+                 "; the right result is " +
+                 (h.width == 0 ? bitsText(0, h.bits) : hex(h.width, h.bits)) + "\n";
+        } else if (h.operation == Operation::Untraced) {
+            r += "  the operations that form it are not in these traces: trace them on both "
+                 "sides without --no-noise-terms\n";
+        } else if (h.operation == Operation::Choice) {
+            r += "  the other build's comparison chose another of the operands (or a bound)\n";
+        } else if (h.key.size() >= 7 && h.key.compare(h.key.size() - 7, 7, "nearest") == 0) {
+            r += "  another capsule is the nearest there: the capsules' terms are all in traces "
+                 "made with --every-capsule, on both sides\n";
+        }
+        const Verdict verdict =
+            h.key.rfind("renderer.", 0) == 0
+                ? Verdict{"not the arithmetic that the trace follows: the plain evaluation agrees "
+                          "at every value, and only the bytes that the renderer writes differ. The "
+                          "fault lies in the renderer's own path (" +
+                              [&] {
+                                  for (const std::string& note : notes)
+                                      if (note.rfind("# renderer path: ", 0) == 0)
+                                          return printable(note.substr(17));
+                                  return std::string("named in its trace");
+                              }() +
+                              "), which this trace does not follow",
+                          ""}
+                : likelyCause(here, mine, thereHeader, h, haveResult, result);
+        causeLine = verdict.cause.empty() ? "likely cause: unknown: " + verdict.why + "\n"
+                                          : "likely cause: " + verdict.cause + "\n";
+    }
+
+    // The rest of the other trace, for its notes.
+    if (!thereEnded) {
+        while (there.next(line)) {
+            if (!line.empty() && line[0] == '#' && notes.size() < 64) notes.push_back(line);
+        }
+        if (!there.error().empty()) {
+            r = thereName + ": " + there.error() + "\n";
+            result.status = 2;
+            return result;
         }
     }
 
     // The build lines, where they differ.
     std::string buildDiffers;
-    if (there.build.empty()) {
+    if (thereHeader.build.empty()) {
         buildDiffers = "  " + thereName + " has no build lines (made before traces had them)\n";
     } else {
-        for (const auto& [name, value] : here.build) {
-            const std::string other = buildValue(there, name);
+        for (const auto& [name, value] : mine.build) {
+            const std::string other = buildValue(thereHeader, name);
             if (other == value) continue;
             buildDiffers += "  here:  # " + name + ": " + value + "\n";
-            buildDiffers +=
-                "  there: # " + name + ": " + (other.empty() ? "(no such line)" : other) + "\n";
+            buildDiffers += "  there: # " + name + ": " +
+                            (other.empty() ? "(no such line)" : printable(other)) + "\n";
         }
     }
     r += buildDiffers.empty() ? "build lines: the same\n"
                               : "build lines that differ:\n" + buildDiffers;
-
-    if (!same && i < here.values.size() && i < there.values.size() &&
-        here.values[i].key == there.values[i].key) {
-        const std::string cause = likelyCause(here, there, here.values[i], ulps);
-        r += "likely cause: " +
-             (cause.empty() ? std::string("none that the build lines show") : cause) + "\n";
-    }
-    for (const auto& [trace, name] :
-         {std::pair{&here, std::string("the trace made here")}, std::pair{&there, thereName}}) {
-        for (const std::string& note : trace->notes) {
-            if (note.rfind(kNotExplained, 0) != 0) continue;
-            // The line goes on with what each side gives, after "at this pixel:".
-            const std::string marker = "at this pixel:";
-            const std::size_t at = note.find(marker);
-            r += "warning: " + name + " does not explain its build's image at this pixel" +
-                 (at == std::string::npos ? std::string() : ":" + note.substr(at + marker.size())) +
-                 "\n";
-        }
-    }
-    result.status = same ? 0 : 1;
+    r += causeLine;
+    r += thereNotes(mine.notes, "the trace made here");
+    r += thereNotes(notes, thereName);
+    result.status = thereEnded && i == here.lines.size() ? 0 : 1;
     return result;
 }
 

@@ -1,7 +1,7 @@
 #include "trace/trace_log.h"
 
+#include <algorithm>
 #include <charconv>
-#include <cstdint>
 #include <cstdio>
 
 #include "math/float_bits.h"
@@ -21,28 +21,112 @@ void appendDecimal(std::string& text, T v) {
     text.append(digits, end.ptr);
 }
 
-// One line: the key, the value's name, its bit pattern between spaces (or one space) and its
-// decimal.
-template <typename T>
-void appendLine(std::string& text, const std::string& key, const char* name, const char* bits,
-                T v) {
-    text += key;
-    text += name;
-    text += bits;
-    appendDecimal(text, v);
-    text += '\n';
-}
-
 std::string bytesText(const PixelBytes& p) {
     return "blue " + std::to_string(p.blue) + ", green " + std::to_string(p.green) + ", red " +
            std::to_string(p.red);
+}
+
+// The word that names an operation's result among the intermediate keys of a value.
+const char* keyWord(Operation operation) {
+    switch (operation) {
+        case Operation::Sum:
+            return "sum";
+        case Operation::Difference:
+            return "difference";
+        case Operation::Product:
+            return "product";
+        case Operation::Quotient:
+            return "quotient";
+        case Operation::Negation:
+            return "negation";
+        case Operation::Magnitude:
+            return "magnitude";
+        case Operation::SquareRoot:
+            return "root";
+        case Operation::Floor:
+            return "floor";
+        case Operation::Widening:
+            return "widened";
+        case Operation::Narrowing:
+            return "narrowed";
+        case Operation::Truncation:
+            return "truncated";
+        case Operation::ArcCosine:
+            return "arccosine";
+        case Operation::Untraced:
+            return "untraced";
+        case Operation::Choice:
+            return "choice";
+        case Operation::Copy:
+            return "copy";
+        case Operation::Given:
+            break;
+    }
+    return "given";
 }
 
 }  // namespace
 
 const char kNotExplained[] = "# NOT EXPLAINED:";
 
+const char* operationName(Operation operation) {
+    switch (operation) {
+        case Operation::Given:
+            return "a value given to the evaluation";
+        case Operation::Copy:
+            return "a copy";
+        case Operation::Choice:
+            return "a choice by comparison";
+        case Operation::Sum:
+            return "sum";
+        case Operation::Difference:
+            return "difference";
+        case Operation::Product:
+            return "product";
+        case Operation::Quotient:
+            return "quotient";
+        case Operation::Negation:
+            return "negation";
+        case Operation::Magnitude:
+            return "magnitude";
+        case Operation::SquareRoot:
+            return "square root";
+        case Operation::Floor:
+            return "floor";
+        case Operation::Widening:
+            return "conversion to double";
+        case Operation::Narrowing:
+            return "conversion to float";
+        case Operation::Truncation:
+            return "conversion to integer";
+        case Operation::ArcCosine:
+            return "arc cosine";
+        case Operation::Untraced:
+            return "operations this trace leaves out";
+    }
+    return "operation";
+}
+
+std::string valueText(int width, std::uint64_t bits) {
+    std::string text;
+    if (width == 32) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%08x ", static_cast<unsigned>(bits));
+        text = hex;
+        appendDecimal(text, floatFromBits(static_cast<std::uint32_t>(bits)));
+    } else if (width == 64) {
+        char hex[24];
+        std::snprintf(hex, sizeof hex, "%016llx ", static_cast<unsigned long long>(bits));
+        text = hex;
+        appendDecimal(text, doubleFromBits(bits));
+    } else {
+        appendDecimal(text, static_cast<long long>(static_cast<std::int64_t>(bits)));
+    }
+    return text;
+}
+
 void TraceLog::enter(const char* name, int index) {
+    if (muted) return;
     levels.push_back(key.size());
     key += name;
     if (index >= 0) key += std::to_string(index);
@@ -50,28 +134,96 @@ void TraceLog::enter(const char* name, int index) {
 }
 
 void TraceLog::leave() {
+    if (muted) return;
+    // Operations that no value named are written under the level they were done in.
+    int counts[32] = {};
+    for (const int id : pending) {
+        const int kind = static_cast<int>(records[id].operation);
+        emit_(id, key + keyWord(records[id].operation) + std::to_string(++counts[kind]),
+              {nullptr, nullptr, 0});
+    }
+    pending.clear();
     key.resize(levels.back());
     levels.pop_back();
 }
 
-void TraceLog::value(const char* name, float v) {
-    char bits[16];
-    std::snprintf(bits, sizeof bits, " %08x ", static_cast<unsigned>(floatBits(v)));
-    appendLine(text, key, name, bits, v);
+int TraceLog::add_(Operation operation, int width, std::uint64_t bits, Operand a, Operand b) {
+    TraceRecord r;
+    r.operation = operation;
+    r.width = width;
+    r.bits = bits;
+    for (const Operand& o : {a, b}) {
+        if (o.width < 0) continue;
+        r.operand[r.operandCount] = o.id;
+        r.operandWidth[r.operandCount] = o.width;
+        r.operandBits[r.operandCount] = o.bits;
+        ++r.operandCount;
+    }
+    records.push_back(r);
+    return static_cast<int>(records.size()) - 1;
 }
 
-void TraceLog::value(const char* name, double v) {
-    char bits[24];
-    std::snprintf(bits, sizeof bits, " %016llx ", static_cast<unsigned long long>(doubleBits(v)));
-    appendLine(text, key, name, bits, v);
+void TraceLog::emit_(int id, const std::string& lineKey, Site site) {
+    TraceRecord& r = records[id];
+    r.key = lineKey;
+    r.site = site;
+    lines.push_back(id);
+    text += lineKey;
+    text += ' ';
+    text += valueText(r.width, r.bits);
+    text += '\n';
 }
 
-void TraceLog::value(const char* name, int v) { appendLine(text, key, name, " ", v); }
+int TraceLog::name_(const char* name, int id, Site site) {
+    const std::string lineKey = key + name;
+    const auto isPending = [&](int i) {
+        return i >= 0 && std::find(pending.begin(), pending.end(), i) != pending.end();
+    };
+    if (!isPending(id)) {
+        if (records[id].key.empty()) {
+            emit_(id, lineKey, site);
+            return id;
+        }
+        const int copy = add_(Operation::Copy, records[id].width, records[id].bits,
+                              {id, records[id].width, records[id].bits}, Operand{});
+        emit_(copy, lineKey, site);
+        return copy;
+    }
+    // The pending operations that the value comes from, in the order they were done.
+    std::vector<int> tree = {id};
+    for (std::size_t i = 0; i < tree.size(); ++i) {
+        const TraceRecord& r = records[tree[i]];
+        for (int k = 0; k < r.operandCount; ++k) {
+            const int o = r.operand[k];
+            if (isPending(o) && std::find(tree.begin(), tree.end(), o) == tree.end())
+                tree.push_back(o);
+        }
+    }
+    std::sort(tree.begin(), tree.end());
+    int counts[32] = {};
+    for (const int i : tree) {
+        if (i == id) {
+            emit_(i, lineKey, site);
+        } else {
+            const int kind = static_cast<int>(records[i].operation);
+            emit_(i, lineKey + "." + keyWord(records[i].operation) + std::to_string(++counts[kind]),
+                  site);
+        }
+        pending.erase(std::find(pending.begin(), pending.end(), i));
+    }
+    return id;
+}
 
-std::string tracePixel(int x, int y, const TraceOptions& options) {
+TraceLog tracePixelLog(int x, int y, const TraceOptions& options,
+                       void (*alter)(const TraceRecord&, std::uint64_t&)) {
     TraceLog log;
     log.withNoiseTerms = options.noiseTerms;
+    log.withEveryCapsule = options.everyCapsule;
+    log.alter = alter;
     log.text = buildLines(options.atStart);
+    log.text +=
+        std::string("# noise terms: ") + (options.noiseTerms ? "traced" : "left out") + "\n";
+    log.text += std::string("# capsules: ") + (options.everyCapsule ? "every" : "nearest") + "\n";
     log.value("column", x);
     log.value("row", y);
     const PixelBytes plain = reference::shadePixel(log, x, y);
@@ -94,7 +246,11 @@ std::string tracePixel(int x, int y, const TraceOptions& options) {
         log.text += " path) writes " + bytesText(rendered) +
                     ", the plain evaluation traced above gives " + bytesText(plain) + "\n";
     }
-    return log.text;
+    return log;
+}
+
+std::string tracePixel(int x, int y, const TraceOptions& options) {
+    return tracePixelLog(x, y, options).text;
 }
 
 }  // namespace rm::tools
