@@ -33,8 +33,10 @@ inline constexpr const char* kFloatControlLeftWhy = "";
 #else
 inline constexpr FloatControl kFloatControl = FloatControl::LeftAsHostSet;
 #if defined(__hppa__)
-// PA-RISC keeps its status in the upper half of fr0, which the kernel also uses to hand back the
-// state of an exception; writing it from C++ without the kernel's own sequence is not safe.
+// PA-RISC keeps its status word in the upper half of fr0, beside the exception registers. Its
+// rounding and enable bits could be rewritten through memory, but the bit that flushes subnormals
+// is not the same on every model, and a write that could not be checked is not made: the kernel
+// starts every process at round to nearest with every exception masked.
 inline constexpr const char* kFloatControlLeftWhy =
     "PA-RISC: its status register is left to the kernel, which starts it at round to nearest";
 #elif defined(__alpha__)
