@@ -397,4 +397,31 @@ TEST(FlushingFaults, LeaveTheImageAndAreNamedWhereASubnormalParts) {
         << report;
 }
 
+#if defined(RAYMARCH_CONTRACTING_TRACE)
+// A build of the trace whose compiler fuses multiply-adds: its operations one at a time agree
+// with this build's, and the first value it compiles otherwise is named with its expression and
+// the contraction that gives it.
+TEST(RealFaultyBuilds, ContractionIsNamedAtTheFirstValueCompiledOtherwise) {
+    if (!__builtin_cpu_supports("fma")) GTEST_SKIP() << "this processor has no fused multiply-add";
+    const rmtest::ChildResult fused = rmtest::runCaptured(RAYMARCH_CONTRACTING_TRACE, {"26", "0"});
+    ASSERT_EQ(fused.status, 0) << fused.err;
+    const std::string file = RAYMARCH_TEST_DIR "/fault-contracting.trace";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << fused.out;
+    }
+    const rmtest::ChildResult run =
+        rmtest::runCaptured(RAYMARCH_TRACE_EXECUTABLE, {"26", "0", "--against", file});
+    EXPECT_EQ(run.status, 1) << run.err;
+    for (const char* expected :
+         {" as the other build compiles it (line ", "  one operation at a time, in both traces: ",
+          "whose operations, each done alone, agree in both traces:\n",
+          "\n# product rounded before adding: float no, double no\n",
+          "likely cause: contraction: "}) {
+        EXPECT_NE((run.out + fused.out).find(expected), std::string::npos) << expected << "\n"
+                                                                           << run.out;
+    }
+}
+#endif
+
 }  // namespace

@@ -29,6 +29,7 @@ enum class Operation : uint8_t {
     Truncation,  // a float or a double converted to an integer, toward zero
     ArcCosine,   // arcCosine(a), of a float
     Untraced,    // operations that this trace leaves out (the noise's terms, the other capsules)
+    Compiled,    // a named value as this build compiles its expression, where that differs
 };
 
 // Where the evaluation names a value: the function, its file and the line.

@@ -296,13 +296,123 @@ bool wideGives(const TraceLog& here, const TraceRecord& r, std::uint64_t result)
     return exactNarrow(sum) == result;
 }
 
+// The operations that form a named value, one at a time, as this trace made them: the lines just
+// before it whose keys are its own, then its own line.
+std::vector<int> expressionOf(const TraceLog& here, std::size_t line) {
+    const std::string& key = here.records[here.lines[line]].key;
+    std::vector<int> ids = {here.lines[line]};
+    for (std::size_t j = line; j-- > 0;) {
+        const TraceRecord& r = here.records[here.lines[j]];
+        if (r.key.compare(0, key.size() + 1, key + ".") != 0) break;
+        ids.insert(ids.begin(), here.lines[j]);
+    }
+    return ids;
+}
+
+// How a build might compile an expression otherwise than one operation at a time.
+enum class Compilation { Fused, Wide };
+
+// The expression's value compiled one way: with the sum or difference `only` (or every one,
+// where `only` is -1) that takes a product of the expression fused with it into one rounding, or
+// with every float operation done in double and one rounding to float at the end. False where
+// an operation is not one this can form.
+bool compiledValue(const TraceLog& here, const std::vector<int>& ids, Compilation how, int only,
+                   std::uint64_t& out) {
+    std::vector<std::pair<int, std::uint64_t>> formed;  // record, bits (doubles under Wide)
+    const auto valueOf = [&](int id, std::uint64_t recorded, int width) {
+        for (const auto& [i, b] : formed)
+            if (i == id) return b;
+        return how == Compilation::Wide && width == 32
+                   ? exactWiden(static_cast<std::uint32_t>(recorded))
+                   : recorded;
+    };
+    int sums = 0;
+    for (const int id : ids) {
+        TraceRecord r = here.records[id];
+        for (int k = 0; k < r.operandCount; ++k)
+            r.operandBits[k] = valueOf(r.operand[k], r.operandBits[k], r.operandWidth[k]);
+        std::uint64_t bits = 0;
+        if (how == Compilation::Wide) {
+            if (r.width != 32) return false;
+            r.width = 64;
+            for (int k = 0; k < r.operandCount; ++k)
+                r.operandWidth[k] = 64;
+            if (r.operation == Operation::Copy || r.operation == Operation::Given) {
+                bits = r.operandCount > 0 ? r.operandBits[0]
+                                          : exactWiden(static_cast<std::uint32_t>(r.bits));
+            } else if (!exactResult(r, {}, bits)) {
+                return false;
+            }
+        } else {
+            bool fused = false;
+            if (r.operation == Operation::Sum || r.operation == Operation::Difference) {
+                for (int k = 0; k < 2 && !fused; ++k) {
+                    const int p = r.operand[k];
+                    if (p < 0 || here.records[p].operation != Operation::Product) continue;
+                    bool inside = false;
+                    for (const int id2 : ids)
+                        inside = inside || id2 == p;
+                    if (!inside || (only >= 0 && sums != only)) continue;
+                    TraceRecord product = here.records[p];
+                    for (int m = 0; m < 2; ++m)
+                        product.operandBits[m] =
+                            valueOf(product.operand[m], product.operandBits[m], product.width);
+                    std::uint64_t x = product.operandBits[0];
+                    std::uint64_t other = r.operandBits[1 - k];
+                    const std::uint64_t sign =
+                        r.width == 32 ? 0x80000000ull : 0x8000000000000000ull;
+                    if (r.operation == Operation::Difference) {
+                        if (k == 1)
+                            x ^= sign;
+                        else
+                            other ^= sign;
+                    }
+                    bits = r.width == 32 ? exactFusedMultiplyAdd(
+                                               static_cast<std::uint32_t>(x),
+                                               static_cast<std::uint32_t>(product.operandBits[1]),
+                                               static_cast<std::uint32_t>(other))
+                                         : exactFusedMultiplyAdd(x, product.operandBits[1], other);
+                    fused = true;
+                }
+                ++sums;
+            }
+            if (!fused) {
+                if (r.operation == Operation::Copy || r.operation == Operation::Given) {
+                    bits = r.operandCount > 0 ? r.operandBits[0] : r.bits;
+                } else if (!exactResult(r, {}, bits)) {
+                    return false;
+                }
+            }
+        }
+        formed.emplace_back(id, bits);
+    }
+    out = how == Compilation::Wide ? exactNarrow(formed.back().second) : formed.back().second;
+    return true;
+}
+
+// Whether compiling the expression one of these ways gives the other build's value.
+bool compilationGives(const TraceLog& here, const std::vector<int>& ids, Compilation how,
+                      std::uint64_t result) {
+    std::uint64_t v = 0;
+    if (how == Compilation::Wide) return compiledValue(here, ids, how, -1, v) && v == result;
+    if (compiledValue(here, ids, how, -1, v) && v == result) return true;
+    for (int only = 0; only < static_cast<int>(ids.size()); ++only) {
+        if (compiledValue(here, ids, how, only, v) && v == result) return true;
+    }
+    return false;
+}
+
 struct Verdict {
     std::string cause;  // "" unknown
     std::string why;    // for unknown: what the probes and the operation say
 };
 
+// The likely cause of the first difference: at the result of one operation, or, with
+// `expression`, at a named value that the other build compiles otherwise than its operations one
+// at a time.
 Verdict likelyCause(const TraceLog& here, const HereLines& hereBuild, const TraceHeader& there,
-                    const TraceRecord& r, bool haveResult, std::uint64_t result) {
+                    const TraceRecord& r, bool haveResult, std::uint64_t result,
+                    const std::vector<int>* expression = nullptr) {
     Verdict v;
     const Signatures mine = signaturesOf(hereBuild.build);
     const std::vector<std::string> mineNames = signatureNames(mine);
@@ -346,7 +456,9 @@ Verdict likelyCause(const TraceLog& here, const HereLines& hereBuild, const Trac
     }
     const std::string target = buildValue(there, "target");
     bool explains = false;
-    if (!s.rounding.empty() && s.rounding != "unknown") {
+    if (expression != nullptr && !s.contracts && !s.wide) {
+        explains = false;
+    } else if (!s.rounding.empty() && s.rounding != "unknown") {
         std::uint64_t e = 0;
         explains = exactResult(r, {roundingOf(s.rounding), false, false}, e) && e == result;
         if (explains) {
@@ -391,24 +503,29 @@ Verdict likelyCause(const TraceLog& here, const HereLines& hereBuild, const Trac
                 "start, and build without options that set it";
         }
     } else if (s.contracts) {
-        explains = contractionGives(here, r, result);
+        explains = expression != nullptr
+                       ? compilationGives(here, *expression, Compilation::Fused, result)
+                       : contractionGives(here, r, result);
         if (explains) {
             v.cause =
                 "contraction: the other build fuses a product and an add into one operation "
                 "that rounds once (its probe of a * b + c: " +
                 printable(buildValue(there, "product rounded before adding")) +
-                "), and the fused operation gives its result here. Build with "
+                "), and fusing a product of this expression with the sum that takes it gives its "
+                "result. Build with "
                 "-ffp-contract=off, and nothing of fast-math";
         }
     } else if (s.wide) {
-        explains = wideGives(here, r, result);
+        explains = expression != nullptr
+                       ? compilationGives(here, *expression, Compilation::Wide, result)
+                       : wideGives(here, r, result);
         if (explains) {
             v.cause =
                 "excess precision: the other build keeps intermediate results wider than "
                 "their type (its probe of (a + b) - a: " +
                 printable(buildValue(there, "each operation rounded to its width")) +
                 "; its FLT_EVAL_METHOD: " + printable(buildValue(there, "FLT_EVAL_METHOD")) +
-                "), and the operation done in the wider type gives its result here. Every "
+                "), and doing the operations in the wider type gives its result here. Every "
                 "operation must round to its own width (FLT_EVAL_METHOD 0)";
             if (target == "i386") {
                 v.cause += ": on 32-bit x86 build with -msse2 -mfpmath=sse";
@@ -435,10 +552,14 @@ std::string thereNotes(const std::vector<std::string>& notes, const std::string&
         if (note.rfind(kNotExplained, 0) != 0) continue;
         const std::string marker = "at this pixel:";
         const std::size_t at = note.find(marker);
-        r += "warning: " + name + " does not explain its build's image at this pixel" +
-             (at == std::string::npos ? std::string()
-                                      : ":" + printable(note.substr(at + marker.size()))) +
-             "\n";
+        r += "warning: ";
+        r += name;
+        r += " does not explain its build's image at this pixel";
+        if (at != std::string::npos) {
+            r += ':';
+            r += printable(note.substr(at + marker.size()));
+        }
+        r += '\n';
     }
     return r;
 }
@@ -534,13 +655,15 @@ Comparison compareTraces(const TraceLog& here, const TraceHeader& thereHeader, T
     std::size_t i = 0;
     bool differs = false;
     bool keysDiffer = false;
+    bool compiledDiffers = false;
     bool thereEnded = false;
     v = column;
     for (;;) {
         if (i == here.lines.size()) break;
         const TraceRecord& h = hereValue(i);
         if (v.key != h.key) {
-            keysDiffer = true;
+            compiledDiffers = i > 0 && v.key == hereValue(i - 1).key + ".compiled";
+            keysDiffer = !compiledDiffers;
             break;
         }
         const bool same = h.width == 0 ? v.bits.empty() && v.decimal == bitsText(0, h.bits)
@@ -570,6 +693,7 @@ Comparison compareTraces(const TraceLog& here, const TraceHeader& thereHeader, T
     } else if (i == here.lines.size()) {
         r += "the traces agree at all " + std::to_string(i) +
              " values of the trace made here, and the other goes on: " + printable(v.key) + "\n";
+    } else if (compiledDiffers) {
     } else if (keysDiffer) {
         r += "the traces part at value " + std::to_string(i + 1) + ", where their keys differ:\n";
         r += "  here:  " + hereValue(i).key + " " +
@@ -580,25 +704,61 @@ Comparison compareTraces(const TraceLog& here, const TraceHeader& thereHeader, T
              "version of raymarch_trace, or with other options)\n";
     }
 
-    // The first value that differs: the operation that formed it.
+    // A named value that the other build compiles otherwise than its operations one at a time.
     std::string causeLine;
+    if (compiledDiffers) {
+        const TraceRecord& h = hereValue(i - 1);
+        const std::vector<int> expression = expressionOf(here, i - 1);
+        r += "first difference: " + h.key + " as the other build compiles it (line " +
+             std::to_string(v.line) + " of " + thereName + ")\n";
+        r += "  one operation at a time, in both traces: " + valueText(h.width, h.bits) + "\n";
+        r += "  compiled there:                          " + thereText(v) + "\n";
+        std::uint64_t otherBits = 0;
+        const bool haveResult = thereBits(h, v, otherBits);
+        if (h.width != 0 && haveResult) {
+            const long long ulps =
+                unitsInTheLastPlace(bitsText(h.width, h.bits), bitsText(h.width, otherBits));
+            r += "  distance: " + std::to_string(ulps) + " unit" + (ulps == 1 ? "" : "s") +
+                 " in the last place of a " + typeName(h.width / 4) + "\n";
+        }
+        r += "  formed by: the expression" +
+             (h.site.function == nullptr
+                  ? std::string()
+                  : " in " + functionName(h.site.function) + " (" + sourceFile(h.site.file) + ":" +
+                        std::to_string(h.site.line) + ")") +
+             ", whose operations, each done alone, agree in both traces:\n";
+        for (const int id : expression) {
+            const TraceRecord& e = here.records[id];
+            r += "    " + e.key + " " + valueText(e.width, e.bits) + " (" +
+                 operationName(e.operation) + ")\n";
+        }
+        r += "  the other build computes the expression otherwise than one rounded operation "
+             "after another: a fault of how it is compiled, not of one operation\n";
+        const Verdict verdict =
+            likelyCause(here, mine, thereHeader, h, haveResult, otherBits, &expression);
+        causeLine = verdict.cause.empty() ? "likely cause: unknown: " + verdict.why + "\n"
+                                          : "likely cause: " + verdict.cause + "\n";
+    }
+
+    // The first value that differs: the operation that formed it.
     if (differs) {
         const TraceRecord& h = hereValue(i);
         r += "first difference: " + h.key + " (value " + std::to_string(i + 1) + ", line " +
              std::to_string(v.line) + " of " + thereName + ")\n";
         r += "  here:  " + valueText(h.width, h.bits) + "\n";
         r += "  there: " + thereText(v) + "\n";
-        std::uint64_t result = 0;
-        const bool haveResult = thereBits(h, v, result);
+        std::uint64_t otherBits = 0;
+        const bool haveResult = thereBits(h, v, otherBits);
         if (h.width != 0 && haveResult) {
             const long long ulps =
-                unitsInTheLastPlace(bitsText(h.width, h.bits), bitsText(h.width, result));
+                unitsInTheLastPlace(bitsText(h.width, h.bits), bitsText(h.width, otherBits));
             r += "  distance: " + std::to_string(ulps) + " unit" + (ulps == 1 ? "" : "s") +
                  " in the last place of a " + typeName(h.width / 4) + "\n";
         } else if (h.width == 0 && haveResult) {
-            r += "  distance: " +
-                 std::to_string(static_cast<long long>(result) - static_cast<long long>(h.bits)) +
-                 " (integers)\n";
+            r +=
+                "  distance: " +
+                std::to_string(static_cast<long long>(otherBits) - static_cast<long long>(h.bits)) +
+                " (integers)\n";
         } else {
             r += std::string("  distance: none, a ") + typeName(h.width / 4) + " here and a " +
                  typeName(v.bits.size()) + " there\n";
@@ -622,11 +782,11 @@ Comparison compareTraces(const TraceLog& here, const TraceHeader& thereHeader, T
         }
         std::uint64_t correct = 0;
         const bool rounds = haveResult && exactResult(h, {}, correct);
-        if (rounds && !(isNaN(h.width, correct) && isNaN(h.width, result))) {
+        if (rounds && !(isNaN(h.width, correct) && isNaN(h.width, otherBits))) {
             const bool rounding =
                 h.operation != Operation::Floor && h.operation != Operation::Negation &&
                 h.operation != Operation::Magnitude && h.operation != Operation::Widening;
-            r += "  the other build's " + operationWords(h) + " gives " + hex(h.width, result) +
+            r += "  the other build's " + operationWords(h) + " gives " + hex(h.width, otherBits) +
                  (rounding ? "; the correctly rounded result is " : "; the right result is ") +
                  hex(h.width, correct) + "\n";
             if (correct != h.bits) {
@@ -636,7 +796,7 @@ Comparison compareTraces(const TraceLog& here, const TraceHeader& thereHeader, T
         } else if (haveResult &&
                    (h.operation == Operation::ArcCosine || h.operation == Operation::Truncation)) {
             r += "  the other build's " + operationWords(h) + " gives " +
-                 (h.width == 0 ? bitsText(0, result) : hex(h.width, result)) +
+                 (h.width == 0 ? bitsText(0, otherBits) : hex(h.width, otherBits)) +
                  "; the right result is " +
                  (h.width == 0 ? bitsText(0, h.bits) : hex(h.width, h.bits)) + "\n";
         } else if (h.operation == Operation::Untraced) {
@@ -661,7 +821,7 @@ Comparison compareTraces(const TraceLog& here, const TraceHeader& thereHeader, T
                               }() +
                               "), which this trace does not follow",
                           ""}
-                : likelyCause(here, mine, thereHeader, h, haveResult, result);
+                : likelyCause(here, mine, thereHeader, h, haveResult, otherBits);
         causeLine = verdict.cause.empty() ? "likely cause: unknown: " + verdict.why + "\n"
                                           : "likely cause: " + verdict.cause + "\n";
     }

@@ -59,6 +59,8 @@ const char* keyWord(Operation operation) {
             return "choice";
         case Operation::Copy:
             return "copy";
+        case Operation::Compiled:
+            return "compiled";
         case Operation::Given:
             break;
     }
@@ -103,6 +105,8 @@ const char* operationName(Operation operation) {
             return "arc cosine";
         case Operation::Untraced:
             return "operations this trace leaves out";
+        case Operation::Compiled:
+            return "the value's expression as compiled";
     }
     return "operation";
 }
@@ -123,6 +127,46 @@ std::string valueText(int width, std::uint64_t bits) {
         appendDecimal(text, static_cast<long long>(static_cast<std::int64_t>(bits)));
     }
     return text;
+}
+
+void CompiledLog::enter(const char* name, int index) {
+    levels.push_back(key.size());
+    key += name;
+    if (index >= 0) key += std::to_string(index);
+    key += '.';
+}
+
+void CompiledLog::leave() {
+    key.resize(levels.back());
+    levels.pop_back();
+}
+
+void CompiledLog::keep_(const char* name, float v) {
+    values.push_back({key + name, 32, floatBits(v)});
+}
+
+void CompiledLog::keep_(const char* name, double v) {
+    values.push_back({key + name, 64, doubleBits(v)});
+}
+
+void CompiledLog::keep_(const char* name, int v) {
+    values.push_back({key + name, 0, static_cast<std::uint64_t>(static_cast<std::int64_t>(v))});
+}
+
+void TraceLog::checkCompiled_(int id) {
+    if (compiled == nullptr || compiledParted) return;
+    if (compiledNext >= compiled->size() || (*compiled)[compiledNext].key != records[id].key) {
+        // The two evaluations went different ways without a named value that parts: nothing
+        // more of them can be set side by side.
+        compiledParted = true;
+        return;
+    }
+    const CompiledValue& c = (*compiled)[compiledNext++];
+    if (c.bits == records[id].bits) return;
+    compiledParted = true;
+    const int line = add_(Operation::Compiled, c.width, c.bits,
+                          {id, records[id].width, records[id].bits}, Operand{});
+    emit_(line, records[id].key + ".compiled", records[id].site);
 }
 
 void TraceLog::enter(const char* name, int index) {
@@ -182,11 +226,13 @@ int TraceLog::name_(const char* name, int id, Site site) {
     if (!isPending(id)) {
         if (records[id].key.empty()) {
             emit_(id, lineKey, site);
+            checkCompiled_(id);
             return id;
         }
         const int copy = add_(Operation::Copy, records[id].width, records[id].bits,
                               {id, records[id].width, records[id].bits}, Operand{});
         emit_(copy, lineKey, site);
+        checkCompiled_(copy);
         return copy;
     }
     // The pending operations that the value comes from, in the order they were done.
@@ -211,12 +257,22 @@ int TraceLog::name_(const char* name, int id, Site site) {
         }
         pending.erase(std::find(pending.begin(), pending.end(), i));
     }
+    checkCompiled_(id);
     return id;
 }
 
 TraceLog tracePixelLog(int x, int y, const TraceOptions& options,
                        void (*alter)(const TraceRecord&, std::uint64_t&)) {
+    // The evaluation as this build compiles it, then one operation at a time beside it.
+    CompiledLog compiled;
+    compiled.withNoiseTerms = options.noiseTerms;
+    compiled.withEveryCapsule = options.everyCapsule;
+    compiled.value("column", x);
+    compiled.value("row", y);
+    reference::shadePixel(compiled, x, y);
+
     TraceLog log;
+    log.compiled = alter == nullptr ? &compiled.values : nullptr;
     log.withNoiseTerms = options.noiseTerms;
     log.withEveryCapsule = options.everyCapsule;
     log.alter = alter;
@@ -227,6 +283,7 @@ TraceLog tracePixelLog(int x, int y, const TraceOptions& options,
     log.value("column", x);
     log.value("row", y);
     const PixelBytes plain = reference::shadePixel(log, x, y);
+    log.compiled = nullptr;
 
     // The renderer's own bytes: the whole row through the core library, as raymarch renders it.
     static std::uint8_t row[kRowBytes];

@@ -38,6 +38,56 @@ std::string valueText(int width, std::uint64_t bits);
 // product2, ...), the last one "<name>". With noiseTerms it also hears the operations inside the
 // gradient noise (the ground's samples, the sky's octaves); with everyCapsule every capsule of
 // the sculpture, not only the one whose distance is kept.
+// A named value of the evaluation as the build compiles it, one expression at a time.
+struct CompiledValue {
+    std::string key;
+    int width = 0;
+    std::uint64_t bits = 0;
+};
+
+// An observer of the plain evaluation, compiled as the plain evaluation is, on plain floats and
+// doubles: it keeps each named value. Between two named values the compiler is free to do what
+// it does to the renderer's arithmetic (fuse a product into a sum, keep a wider intermediate), so
+// that a fault that spans operations shows where one operation at a time does not.
+struct CompiledLog {
+    using Float = float;
+    using Double = double;
+    std::vector<CompiledValue> values;
+    std::string key;
+    std::vector<std::size_t> levels;
+    bool withNoiseTerms = true;
+    bool withEveryCapsule = false;
+
+    bool noiseTerms() const { return withNoiseTerms; }
+    bool everyCapsule() const { return withEveryCapsule; }
+    void enter(const char* name, int index = -1);
+    void leave();
+    template <typename T>
+    T value(const char* name, T v, Site = {}) {
+        keep_(name, v);
+        return v;
+    }
+    template <typename T>
+    T value(const char* name, int index, T v, Site = {}) {
+        keep_((name + std::to_string(index)).c_str(), v);
+        return v;
+    }
+    template <typename T>
+    T chosen(const char* name, T v, T, T, Site = {}) {
+        keep_(name, v);
+        return v;
+    }
+    template <typename T, typename A, typename B>
+    T untraced(T v, A, B) {
+        return v;
+    }
+
+private:
+    void keep_(const char* name, float v);
+    void keep_(const char* name, double v);
+    void keep_(const char* name, int v);
+};
+
 struct TraceLog {
     using Float = reference::Traced<TraceLog, float>;
     using Double = reference::Traced<TraceLog, double>;
@@ -56,6 +106,11 @@ struct TraceLog {
     // whole rows of such an evaluation take seconds, not minutes.
     void (*alter)(const TraceRecord& operation, std::uint64_t& resultBits) = nullptr;
     bool muted = false;
+    // The same evaluation's named values as this build compiles it: where the first of them
+    // differs from its value formed one operation at a time, a line "<key>.compiled" follows.
+    const std::vector<CompiledValue>* compiled = nullptr;
+    std::size_t compiledNext = 0;
+    bool compiledParted = false;
 
     bool noiseTerms() const { return withNoiseTerms; }
     bool everyCapsule() const { return withEveryCapsule; }
@@ -159,6 +214,7 @@ private:
     }
     int add_(Operation operation, int width, std::uint64_t bits, Operand a, Operand b);
     int name_(const char* name, int id, Site site);
+    void checkCompiled_(int id);
     void emit_(int id, const std::string& lineKey, Site site);
 };
 
