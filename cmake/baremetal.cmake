@@ -59,6 +59,8 @@ if(RAYMARCH_BAREMETAL_MACHINE MATCHES "^riscv")
     set(CMAKE_AR llvm-ar-14)
     set(CMAKE_RANLIB llvm-ranlib-14)
     list(APPEND RAYMARCH_FREESTANDING_COMPILE_OPTIONS -march=rv32gc -mabi=ilp32d)
+    # clang links no position-independent program for this target anyway, and would warn of -no-pie.
+    list(REMOVE_ITEM RAYMARCH_FREESTANDING_LINK_OPTIONS -no-pie)
     list(APPEND RAYMARCH_FREESTANDING_LINK_OPTIONS -march=rv32gc -mabi=ilp32d -fuse-ld=lld)
     set(RAYMARCH_FREESTANDING_LIBRARIES "")
     set(RAYMARCH_FREESTANDING_HELPERS ON)
