@@ -1,0 +1,95 @@
+# Toolchain for the bare-metal program: the freestanding renderer (cmake/freestanding.cmake's
+# flags) on a machine with no operating system, with its own reset entry and memory map
+# (src/app/baremetal/) and the two host services through semihosting
+# (src/app/host_semihosting.cpp). RAYMARCH_BAREMETAL_MACHINE names the machine:
+#
+#   riscv64-virt  QEMU's virt, RV64GC in machine mode: riscv64-linux-gnu-g++ (g++-riscv64-linux-gnu)
+#   riscv32-virt  QEMU's virt, RV32GC in machine mode: clang++-14 --target=riscv32-unknown-elf,
+#                 ld.lld-14 (clang-14, lld-14, llvm-14)
+#   aarch64-virt  QEMU's virt, Cortex-A53 at EL1: aarch64-linux-gnu-g++ (g++-aarch64-linux-gnu)
+#   arm-virt      QEMU's virt, Cortex-A15 (ARMv7-A, VFPv3-D16 arithmetic) in SVC mode, ARM state:
+#                 arm-none-eabi-g++ (gcc-arm-none-eabi)
+#
+# each run by qemu-system-<processor> (qemu-system-misc, qemu-system-arm) as the tests' emulator.
+# The presets baremetal-<machine> use it; by hand:
+#   cmake -S . -B build/bm -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/baremetal.cmake \
+#         -DRAYMARCH_BAREMETAL_MACHINE=riscv32-virt
+# A new machine adds its compiler flags, its linker script and its QEMU command line here.
+set(RAYMARCH_BAREMETAL_MACHINE "" CACHE STRING
+  "Machine of the bare-metal program: riscv64-virt, riscv32-virt, aarch64-virt or arm-virt")
+set(raymarch_baremetal_machines riscv64-virt riscv32-virt aarch64-virt arm-virt)
+if(NOT RAYMARCH_BAREMETAL_MACHINE IN_LIST raymarch_baremetal_machines)
+  message(FATAL_ERROR "baremetal.cmake needs -DRAYMARCH_BAREMETAL_MACHINE= one of: "
+    "${raymarch_baremetal_machines}")
+endif()
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES RAYMARCH_BAREMETAL_MACHINE)
+
+set(RAYMARCH_FREESTANDING ON)
+set(RAYMARCH_BAREMETAL ON)
+set(CMAKE_SYSTEM_NAME Generic)
+string(REGEX REPLACE "-.*" "" CMAKE_SYSTEM_PROCESSOR ${RAYMARCH_BAREMETAL_MACHINE})
+set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
+
+set(raymarch_baremetal_dir ${CMAKE_CURRENT_LIST_DIR}/../src/app/baremetal)
+get_filename_component(raymarch_baremetal_dir ${raymarch_baremetal_dir} ABSOLUTE)
+
+# As cmake/freestanding.cmake; each function and object in a section of its own, so that the linker
+# drops what nothing calls, and the compilers' frame sizes in a .su file beside each object.
+set(RAYMARCH_FREESTANDING_COMPILE_OPTIONS -ffreestanding -fno-exceptions -fno-rtti
+  -fno-unwind-tables -fno-asynchronous-unwind-tables -fno-threadsafe-statics
+  -fno-stack-protector -fno-pie)
+# The linker map (build/<preset>/raymarch.map) tells where every section went.
+set(RAYMARCH_FREESTANDING_LINK_OPTIONS -nostdlib -static -no-pie -L${raymarch_baremetal_dir}
+  -Wl,--gc-sections -Wl,-Map=raymarch.map -Wl,--build-id=none)
+list(APPEND RAYMARCH_FREESTANDING_COMPILE_OPTIONS -ffunction-sections -fdata-sections
+  -fstack-usage)
+set(RAYMARCH_FREESTANDING_LIBRARIES gcc)
+set(RAYMARCH_FREESTANDING_HELPERS OFF)
+
+set(qemu_common -nographic -monitor none -serial none -semihosting-config enable=on,target=native)
+if(RAYMARCH_BAREMETAL_MACHINE MATCHES "^riscv")
+  set(RAYMARCH_BAREMETAL_LINKER_SCRIPT qemu-virt-riscv.ld)
+  # medany: the program lies at 0x80000000, beyond the lowest 2 GiB that medlow code can address.
+  list(APPEND RAYMARCH_FREESTANDING_COMPILE_OPTIONS -mcmodel=medany)
+  set(CMAKE_CROSSCOMPILING_EMULATOR qemu-system-${CMAKE_SYSTEM_PROCESSOR} -M virt -bios none
+    ${qemu_common} -kernel)
+  if(RAYMARCH_BAREMETAL_MACHINE STREQUAL "riscv32-virt")
+    set(CMAKE_CXX_COMPILER clang++-14)
+    set(CMAKE_CXX_COMPILER_TARGET riscv32-unknown-elf)
+    set(CMAKE_AR llvm-ar-14)
+    set(CMAKE_RANLIB llvm-ranlib-14)
+    list(APPEND RAYMARCH_FREESTANDING_COMPILE_OPTIONS -march=rv32gc -mabi=ilp32d)
+    # clang links no position-independent program for this target anyway, and would warn of -no-pie.
+    list(REMOVE_ITEM RAYMARCH_FREESTANDING_LINK_OPTIONS -no-pie)
+    list(APPEND RAYMARCH_FREESTANDING_LINK_OPTIONS -march=rv32gc -mabi=ilp32d -fuse-ld=lld)
+    set(RAYMARCH_FREESTANDING_LIBRARIES "")
+    set(RAYMARCH_FREESTANDING_HELPERS ON)
+  else()
+    set(CMAKE_CXX_COMPILER riscv64-linux-gnu-g++)
+  endif()
+else()
+  set(RAYMARCH_BAREMETAL_LINKER_SCRIPT qemu-virt-arm.ld)
+  # With the memory management unit off, every data access is to device memory, where an
+  # unaligned access faults: the compiler must not make any.
+  if(RAYMARCH_BAREMETAL_MACHINE STREQUAL "aarch64-virt")
+    set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)
+    list(APPEND RAYMARCH_FREESTANDING_COMPILE_OPTIONS -mstrict-align)
+    set(CMAKE_CROSSCOMPILING_EMULATOR qemu-system-aarch64 -M virt -cpu cortex-a53
+      ${qemu_common} -kernel)
+  else()
+    set(CMAKE_CXX_COMPILER arm-none-eabi-g++)
+    # No Advanced SIMD: its arithmetic flushes subnormal numbers to zero whatever FPSCR says.
+    set(raymarch_arm_options -marm -march=armv7-a+fp -mfloat-abi=hard -mno-unaligned-access)
+    list(APPEND RAYMARCH_FREESTANDING_COMPILE_OPTIONS ${raymarch_arm_options})
+    list(APPEND RAYMARCH_FREESTANDING_LINK_OPTIONS ${raymarch_arm_options})
+    set(CMAKE_CROSSCOMPILING_EMULATOR qemu-system-arm -M virt -cpu cortex-a15
+      ${qemu_common} -kernel)
+  endif()
+endif()
+list(APPEND RAYMARCH_FREESTANDING_LINK_OPTIONS -T ${RAYMARCH_BAREMETAL_LINKER_SCRIPT})
+set(RAYMARCH_BAREMETAL_SOURCES src/app/baremetal/reset.cpp)
+
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
