@@ -62,9 +62,13 @@ Rounding readRounding(const volatile Operands<T>& operands) {
     const T quarter = operands.quarterUnit;
     const T unit = operands.unit;
     const T one = 1;
-    const T above = sum(one, quarter);
-    const T below = sum(-one, -quarter);
-    const T threeQuarters = sum(one, 3 * quarter);
+    // Each sum lands in an object of its type before it is compared, so that a unit that keeps
+    // intermediates wider (the x87's 80 bits) rounds it there as its control says, rather than
+    // showing the exact sum as a mode that fits none.
+    volatile T landed[3] = {sum(one, quarter), sum(-one, -quarter), sum(one, 3 * quarter)};
+    const T above = landed[0];
+    const T below = landed[1];
+    const T threeQuarters = landed[2];
     const T up = one + unit;
     if (above == one && below == -one && threeQuarters == up) return Rounding::Nearest;
     if (above == up && below == -one && threeQuarters == up) return Rounding::Upward;
