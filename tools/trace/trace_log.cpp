@@ -269,7 +269,7 @@ TraceLog tracePixelLog(int x, int y, const TraceOptions& options,
     compiled.withEveryCapsule = options.everyCapsule;
     compiled.value("column", x);
     compiled.value("row", y);
-    reference::shadePixel(compiled, x, y);
+    const PixelBytes plain = reference::shadePixel(compiled, x, y);
 
     TraceLog log;
     log.compiled = alter == nullptr ? &compiled.values : nullptr;
@@ -282,7 +282,7 @@ TraceLog tracePixelLog(int x, int y, const TraceOptions& options,
     log.text += std::string("# capsules: ") + (options.everyCapsule ? "every" : "nearest") + "\n";
     log.value("column", x);
     log.value("row", y);
-    const PixelBytes plain = reference::shadePixel(log, x, y);
+    reference::shadePixel(log, x, y);
     log.compiled = nullptr;
 
     // The renderer's own bytes: the whole row through the core library, as raymarch renders it.
@@ -301,7 +301,8 @@ TraceLog tracePixelLog(int x, int y, const TraceOptions& options,
         log.text += " this trace does not explain this build's image at this pixel: its renderer (";
         log.text += path;
         log.text += " path) writes " + bytesText(rendered) +
-                    ", the plain evaluation traced above gives " + bytesText(plain) + "\n";
+                    ", the plain evaluation traced above, as this build compiles it, gives " +
+                    bytesText(plain) + "\n";
     }
     return log;
 }

@@ -38,6 +38,13 @@ std::string valueText(int width, std::uint64_t bits);
 // product2, ...), the last one "<name>". With noiseTerms it also hears the operations inside the
 // gradient noise (the ground's samples, the sky's octaves); with everyCapsule every capsule of
 // the sculpture, not only the one whose distance is kept.
+// "name<index>", the key of a value that comes in a numbered row.
+inline std::string indexedName(const char* name, int index) {
+    std::string text = name;
+    text += std::to_string(index);
+    return text;
+}
+
 // A named value of the evaluation as the build compiles it, one expression at a time.
 struct CompiledValue {
     std::string key;
@@ -69,7 +76,7 @@ struct CompiledLog {
     }
     template <typename T>
     T value(const char* name, int index, T v, Site = {}) {
-        keep_((name + std::to_string(index)).c_str(), v);
+        keep_(indexedName(name, index).c_str(), v);
         return v;
     }
     template <typename T>
@@ -130,7 +137,7 @@ struct TraceLog {
     }
     template <typename T>
     auto value(const char* name, int index, T v, Site site = Site::current()) {
-        return value((name + std::to_string(index)).c_str(), v, site);
+        return value(indexedName(name, index).c_str(), v, site);
     }
     template <typename T>
     reference::Traced<TraceLog, T> chosen(const char* name, reference::Traced<TraceLog, T> v,
@@ -232,7 +239,8 @@ struct TraceOptions {
 //   - "# renderer path: <path>", then renderer.pixel.{blue,green,red}: the bytes this build's
 //     renderer writes for the pixel, from the row rendered through the core library on the
 //     instruction-set path now chosen (rm::simdLevel()), as raymarch renders it,
-//   - where those differ from pixel.*, the line kNotExplained and what each side gives.
+//   - where those differ from the bytes of the plain evaluation as this build compiles it (which
+//     are pixel.* unless a ".compiled" line parts), the line kNotExplained and what each gives.
 // `alter`, for the tests, puts a fault into the plain evaluation's arithmetic.
 TraceLog tracePixelLog(int x, int y, const TraceOptions& options = {},
                        void (*alter)(const TraceRecord&, std::uint64_t&) = nullptr);
