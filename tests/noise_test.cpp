@@ -265,14 +265,14 @@ TEST(NoiseTest, SingleLaneCellsAreThoseOfTheFloor) {
             EXPECT_EQ(doubleBits(cell.xf), doubleBits(x - std::floor(x))) << x << ", " << y;
             EXPECT_EQ(doubleBits(cell.yf), doubleBits(y - std::floor(y))) << x << ", " << y;
             EXPECT_EQ(cell.corners,
-                      planeCornersOf<LaneOpsScalar>(
-                          hashes.corners[cellOf(std::floor(x)) << 8 | cellOf(std::floor(y))]))
+                      planeCornersOf<LaneOpsScalar>(planeCornerCodes(
+                          hashes, cellOf(std::floor(x)) << 8 | cellOf(std::floor(y)))))
                 << x << ", " << y;
         }
     }
     const PlaneCellLanes<LaneOpsScalar> nan = planeCellLanes<LaneOpsScalar>(hashes, NAN, 0.5);
     EXPECT_TRUE(std::isnan(nan.xf));
-    EXPECT_EQ(nan.corners, planeCornersOf<LaneOpsScalar>(hashes.corners[0 << 8 | 0]));
+    EXPECT_EQ(nan.corners, planeCornersOf<LaneOpsScalar>(planeCornerCodes(hashes, 0 << 8 | 0)));
 }
 
 TEST(NoiseTest, FloorIsExactWithZerosOfBothSignsAndBeyondTheIntegers) {
