@@ -8,7 +8,14 @@
 
 namespace {
 
+#ifdef RAYMARCH_SMALL_MEMORY
+// Each row is written out before the next is rendered, so one row's bytes are all it keeps.
+uint8_t rowBuffer[rm::kRowBytes];
+inline uint8_t* rowBytes(int) { return rowBuffer; }
+#else
 uint8_t frameBuffer[rm::kImageHeight][rm::kRowBytes];
+inline uint8_t* rowBytes(int y) { return frameBuffer[y]; }
+#endif
 
 constexpr char kBanner[] = "Starting raymarching process\n";
 
@@ -27,8 +34,9 @@ int main() {
     writeImageBytes(header.bytes, kTgaHeaderSize);
     for (int y = 0; y < kImageHeight; ++y) {
         writeProgress(".", 1);
-        renderRow(y, frameBuffer[y]);
-        writeImageBytes(frameBuffer[y], kRowBytes);
+        uint8_t* const row = rowBytes(y);
+        renderRow(y, row);
+        writeImageBytes(row, kRowBytes);
     }
     hostExit(0);
 }

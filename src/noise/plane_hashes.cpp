@@ -2,6 +2,15 @@
 
 namespace rm {
 
+#ifdef RAYMARCH_SMALL_MEMORY
+void buildPlaneHashes(const PerlinNoise& table, PlaneHashes& out) {
+    for (int32_t i = 0; i < 512; ++i) {
+        out.perm[i] = static_cast<uint8_t>(table.perm[i]);
+        out.codes[i] =
+            static_cast<uint8_t>(planeGradientCode(static_cast<uint32_t>(table.perm[i] & 15)));
+    }
+}
+#else
 void buildPlaneHashes(const PerlinNoise& table, PlaneHashes& out) {
     const int32_t* p = table.perm;
     auto hash = [p](int32_t x, int32_t y) {
@@ -15,5 +24,6 @@ void buildPlaneHashes(const PerlinNoise& table, PlaneHashes& out) {
     }
     out.corners[256 * 256] = 0;
 }
+#endif
 
 }  // namespace rm

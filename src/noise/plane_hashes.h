@@ -17,12 +17,38 @@ constexpr uint32_t planeGradientCode(uint32_t h) {
 }
 
 // For the plane z = 0, the gradient codes of the four corners of every lattice cell (X, Y),
-// packed in one 16-bit entry, corner (X, Y) lowest, then (X + 1, Y), (X, Y + 1), (X + 1, Y + 1).
-// The same gradients the noise finds through three table reads per corner, found with one small
-// read. One spare entry at the end lets lanes read each entry as 32 bits.
+// packed in one 16-bit entry, corner (X, Y) lowest, then (X + 1, Y), (X, Y + 1), (X + 1, Y + 1):
+// planeCornerCodes(hashes, X << 8 | Y), for X and Y from 0 to 255. The same gradients the noise
+// finds through three table reads per corner.
+#ifdef RAYMARCH_SMALL_MEMORY
+// The small-memory build keeps the permutation in bytes and the gradient code of each of its
+// entries, 1 KiB in all, and finds a cell's four codes with ten small reads; the whole table of
+// entries would take 128 KiB.
+struct PlaneHashes {
+    uint8_t perm[512];
+    uint8_t codes[512];  // planeGradientCode(perm[i] & 15)
+};
+
+// perm repeats after 256 entries, so X + 1 = 256 and Y + 1 = 256 read the corners of X = 0 and
+// Y = 0 as the hash's masking does.
+inline uint16_t planeCornerCodes(const PlaneHashes& hashes, int32_t cell) {
+    const uint8_t* p = hashes.perm;
+    const uint8_t* h = hashes.codes;
+    const int32_t a = p[cell >> 8] + (cell & 255);
+    const int32_t b = p[(cell >> 8) + 1] + (cell & 255);
+    return static_cast<uint16_t>(h[p[a]] | h[p[b]] << 4 | h[p[a + 1]] << 8 | h[p[b + 1]] << 12);
+}
+#else
+// One entry per cell, found with one small read. One spare entry at the end lets lanes read each
+// entry as 32 bits.
 struct PlaneHashes {
     uint16_t corners[256 * 256 + 1];
 };
+
+inline uint16_t planeCornerCodes(const PlaneHashes& hashes, int32_t cell) {
+    return hashes.corners[cell];
+}
+#endif
 
 void buildPlaneHashes(const PerlinNoise& table, PlaneHashes& out);
 

@@ -115,10 +115,29 @@ __attribute__((always_inline)) inline typename V::I planeCornersOfTruncated(
     // Lanes that dot their points with factor rows keep the offsets of a cell's two entries in
     // kPlaneGradientPairFactors, as a single lane does (see planeCornersOf), in place of its codes.
     static_assert(sizeof(PlaneGradientPairFactors::Pair) == 1 << 6);
+#ifdef RAYMARCH_SMALL_MEMORY
+    // The lanes' entries are found one by one, then read as from a table of one entry per lane,
+    // with the spare entry that a read of 32 bits needs.
+    alignas(64) int32_t cells[V::kWidth];
+    alignas(64) int32_t lanes[V::kWidth];
+    uint16_t entries[V::kWidth + 1];
+    V::storeI(cells, index);
+    for (int lane = 0; lane < V::kWidth; ++lane) {
+        entries[lane] = planeCornerCodes(hashes, cells[lane]);
+        lanes[lane] = lane;
+    }
+    entries[V::kWidth] = 0;
+    const typename V::I at = V::loadI(lanes);
+    if constexpr (PointRowLanes<V>)
+        return V::template gatherBytesShifted<6>(entries, at);
+    else
+        return V::gather(entries, at);
+#else
     if constexpr (PointRowLanes<V>)
         return V::template gatherBytesShifted<6>(hashes.corners, index);
     else
         return V::gather(hashes.corners, index);
+#endif
 }
 
 // The corner codes of the cells whose floors are fx, fy.
@@ -188,7 +207,7 @@ __attribute__((always_inline)) inline PlaneCellFloorsLanes<V> planeCellFloorsLan
         const PlaneFloorScalar fy = planeFloorScalar<V>(y);
         // Adding +0 changes no offset but the -0 of a point at -0 (see planeFloorScalar).
         return {{(x - fx.floor) + 0.0, (y - fy.floor) + 0.0,
-                 planeCornersOf<V>(hashes.corners[fx.cell << 8 | fy.cell])},
+                 planeCornersOf<V>(planeCornerCodes(hashes, fx.cell << 8 | fy.cell))},
                 fx.floor,
                 fy.floor};
     } else {
