@@ -243,6 +243,32 @@ TEST(PixelTraceTest, EveryValueIsOneOperationOnEarlierValues) {
     }
 }
 
+// The operations before a named value are written in the shape of its expression, the left
+// operand first, whichever order the compiler does them in: traces of two compilers line up.
+TEST(PixelTraceTest, WritesAnExpressionInItsOwnShapeWhateverOrderItsOperandsAreDoneIn) {
+    const auto trace = [](bool leftFirst) {
+        rm::tools::TraceLog log;
+        const rm::tools::TraceLog::Float u = log.value("u", 3.0f);
+        const rm::tools::TraceLog::Float v = log.value("v", 5.0f);
+        rm::tools::TraceLog::Float left;
+        rm::tools::TraceLog::Float right;
+        if (leftFirst) {
+            left = u * v;
+            right = v - u;
+        } else {
+            right = v - u;
+            left = u * v;
+        }
+        log.value("w", (left + right) * -left);
+        return log.text;
+    };
+    EXPECT_EQ(trace(true),
+              "u 40400000 3\nv 40a00000 5\nw.product1 41700000 15\n"
+              "w.difference1 40000000 2\nw.sum1 41880000 17\n"
+              "w.negation1 c1700000 -15\nw c37f0000 -255\n");
+    EXPECT_EQ(trace(false), trace(true));
+}
+
 TEST(PixelTraceTest, CountsUnitsInTheLastPlace) {
     using rm::tools::unitsInTheLastPlace;
     EXPECT_EQ(unitsInTheLastPlace("be2799a5", "be2799a6"), 1);

@@ -235,17 +235,23 @@ int TraceLog::name_(const char* name, int id, Site site) {
         checkCompiled_(copy);
         return copy;
     }
-    // The pending operations that the value comes from, in the order they were done.
-    std::vector<int> tree = {id};
-    for (std::size_t i = 0; i < tree.size(); ++i) {
-        const TraceRecord& r = records[tree[i]];
-        for (int k = 0; k < r.operandCount; ++k) {
-            const int o = r.operand[k];
+    // The pending operations that the value comes from, each after its operands, the left one
+    // first: the expression's own shape, so that two compilers that do the operands of a sum in
+    // either order write the same keys in the same order.
+    std::vector<int> tree;
+    std::vector<std::pair<int, int>> stack = {{id, 0}};
+    while (!stack.empty()) {
+        auto& [at, next] = stack.back();
+        const TraceRecord& r = records[at];
+        if (next < r.operandCount) {
+            const int o = r.operand[next++];
             if (isPending(o) && std::find(tree.begin(), tree.end(), o) == tree.end())
-                tree.push_back(o);
+                stack.push_back({o, 0});
+            continue;
         }
+        if (std::find(tree.begin(), tree.end(), at) == tree.end()) tree.push_back(at);
+        stack.pop_back();
     }
-    std::sort(tree.begin(), tree.end());
     int counts[32] = {};
     for (const int i : tree) {
         if (i == id) {
