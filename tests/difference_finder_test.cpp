@@ -24,26 +24,18 @@
 #include "noise/perlin_noise.h"
 #include "support/child_process.h"
 #include "support/seed_zero_noise.h"
+#include "support/text_files.h"
 
 namespace {
+
+using rmtest::readFile;
+using rmtest::writeFile;
 
 constexpr std::size_t kHeaderSize = 18;
 constexpr std::size_t kRowBytes = 3840;
 constexpr std::size_t kFileSize = kHeaderSize + 1024 * kRowBytes;
 
 std::string path(const std::string& name) { return RAYMARCH_TEST_DIR "/finder-" + name; }
-
-void writeFile(const std::string& file, const std::string& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-std::string readFile(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The renderer's own image, rendered once and kept beside the tests.
 std::string exactImage() {

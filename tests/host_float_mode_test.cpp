@@ -15,8 +15,12 @@
 #include "common/sha256.h"
 #include "support/child_process.h"
 #include "support/golden_rows.h"
+#include "support/text_files.h"
 
 namespace {
+
+using rmtest::readFile;
+using rmtest::valueLines;
 
 constexpr std::size_t kHeaderBytes = 18;
 constexpr std::size_t kRowBytes = 3840;
@@ -55,22 +59,6 @@ TEST(HostFloatModeTest, RendererWritesTheExactFirstRows) {
         EXPECT_EQ(rm::tools::sha256Hex(image.data() + kHeaderBytes + kRowBytes * y, kRowBytes),
                   golden.rowHashes[y]);
     }
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string valueLines(const std::string& trace) {
-    std::istringstream in(trace);
-    std::string line;
-    std::string kept;
-    while (std::getline(in, line))
-        if (line.empty() || line[0] != '#') kept += line + "\n";
-    return kept;
 }
 
 TEST(HostFloatModeTest, TraceReadsTheHostModeAtStartAndTracesUnderItsOwn) {

@@ -22,37 +22,20 @@
 #include "simd/simd_level.h"
 #include "support/child_process.h"
 #include "support/seed_zero_noise.h"
+#include "support/text_files.h"
 #include "trace/trace_compare.h"
 #include "trace/trace_log.h"
 
 namespace {
 
+using rmtest::readFile;
+using rmtest::valueLines;
+using rmtest::writeFile;
+
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeFile(const std::string& file, const std::string& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
 std::string testPath(const std::string& name) { return RAYMARCH_TEST_DIR "/trace-" + name; }
-
-// The lines that do not start with '#': what comparisons compare.
-std::string valueLines(const std::string& trace) {
-    std::istringstream in(trace);
-    std::string line;
-    std::string kept;
-    while (std::getline(in, line))
-        if (line.empty() || line[0] != '#') kept += line + "\n";
-    return kept;
-}
 
 // The first line where two texts part, for the failure message.
 std::string firstDifference(const std::string& expected, const std::string& actual) {

@@ -480,27 +480,21 @@ Verdict likelyCause(const TraceLog& here, const HereLines& hereBuild, const Trac
                            "; set the rounding to nearest at start";
             }
         }
-    } else if (s.flushesResults) {
+    } else if (s.flushesResults || s.zeroesOperands) {
+        const bool flush = s.flushesResults;
         std::uint64_t e = 0;
-        explains = exactResult(r, {RoundingMode::Nearest, true, false}, e) && e == result;
+        explains = exactResult(r, {RoundingMode::Nearest, flush, !flush}, e) && e == result;
         if (explains) {
             v.cause =
-                "results flushed to zero: the other build turns subnormal results into zero "
-                "(its probe: " +
-                printable(buildValue(there, "subnormal results")) +
-                "), which gives its result here. Clear the flush-to-zero control at start, "
-                "and build without options that set it";
-        }
-    } else if (s.zeroesOperands) {
-        std::uint64_t e = 0;
-        explains = exactResult(r, {RoundingMode::Nearest, false, true}, e) && e == result;
-        if (explains) {
-            v.cause =
-                "subnormal operands read as zero: the other build reads subnormal operands "
-                "as zero (its probe: " +
-                printable(buildValue(there, "subnormal operands")) +
-                "), which gives its result here. Clear the denormals-are-zero control at "
-                "start, and build without options that set it";
+                std::string(flush ? "results flushed to zero: the other build turns "
+                                    "subnormal results into zero"
+                                  : "subnormal operands read as zero: the other build "
+                                    "reads subnormal operands as zero") +
+                " (its probe: " +
+                printable(buildValue(there, flush ? "subnormal results" : "subnormal operands")) +
+                "), which gives its result here. Clear the " +
+                (flush ? "flush-to-zero" : "denormals-are-zero") +
+                " control at start, and build without options that set it";
         }
     } else if (s.contracts) {
         explains = expression != nullptr

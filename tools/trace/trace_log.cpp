@@ -26,45 +26,37 @@ std::string bytesText(const PixelBytes& p) {
            std::to_string(p.red);
 }
 
-// The word that names an operation's result among the intermediate keys of a value.
+// Each operation's words, in the order of Operation: the word of its results among the
+// intermediate keys of a value, and its name in a comparison.
+struct OperationWords {
+    const char* key;
+    const char* name;
+};
+
+constexpr OperationWords kOperationWords[] = {
+    {"given", "a value given to the evaluation"},
+    {"copy", "a copy"},
+    {"choice", "a choice by comparison"},
+    {"sum", "sum"},
+    {"difference", "difference"},
+    {"product", "product"},
+    {"quotient", "quotient"},
+    {"negation", "negation"},
+    {"magnitude", "magnitude"},
+    {"root", "square root"},
+    {"floor", "floor"},
+    {"widened", "conversion to double"},
+    {"narrowed", "conversion to float"},
+    {"truncated", "conversion to integer"},
+    {"arccosine", "arc cosine"},
+    {"untraced", "operations this trace leaves out"},
+    {"compiled", "the value's expression as compiled"},
+};
+static_assert(sizeof kOperationWords / sizeof kOperationWords[0] ==
+              static_cast<int>(Operation::Compiled) + 1);
+
 const char* keyWord(Operation operation) {
-    switch (operation) {
-        case Operation::Sum:
-            return "sum";
-        case Operation::Difference:
-            return "difference";
-        case Operation::Product:
-            return "product";
-        case Operation::Quotient:
-            return "quotient";
-        case Operation::Negation:
-            return "negation";
-        case Operation::Magnitude:
-            return "magnitude";
-        case Operation::SquareRoot:
-            return "root";
-        case Operation::Floor:
-            return "floor";
-        case Operation::Widening:
-            return "widened";
-        case Operation::Narrowing:
-            return "narrowed";
-        case Operation::Truncation:
-            return "truncated";
-        case Operation::ArcCosine:
-            return "arccosine";
-        case Operation::Untraced:
-            return "untraced";
-        case Operation::Choice:
-            return "choice";
-        case Operation::Copy:
-            return "copy";
-        case Operation::Compiled:
-            return "compiled";
-        case Operation::Given:
-            break;
-    }
-    return "given";
+    return kOperationWords[static_cast<int>(operation)].key;
 }
 
 }  // namespace
@@ -72,43 +64,7 @@ const char* keyWord(Operation operation) {
 const char kNotExplained[] = "# NOT EXPLAINED:";
 
 const char* operationName(Operation operation) {
-    switch (operation) {
-        case Operation::Given:
-            return "a value given to the evaluation";
-        case Operation::Copy:
-            return "a copy";
-        case Operation::Choice:
-            return "a choice by comparison";
-        case Operation::Sum:
-            return "sum";
-        case Operation::Difference:
-            return "difference";
-        case Operation::Product:
-            return "product";
-        case Operation::Quotient:
-            return "quotient";
-        case Operation::Negation:
-            return "negation";
-        case Operation::Magnitude:
-            return "magnitude";
-        case Operation::SquareRoot:
-            return "square root";
-        case Operation::Floor:
-            return "floor";
-        case Operation::Widening:
-            return "conversion to double";
-        case Operation::Narrowing:
-            return "conversion to float";
-        case Operation::Truncation:
-            return "conversion to integer";
-        case Operation::ArcCosine:
-            return "arc cosine";
-        case Operation::Untraced:
-            return "operations this trace leaves out";
-        case Operation::Compiled:
-            return "the value's expression as compiled";
-    }
-    return "operation";
+    return kOperationWords[static_cast<int>(operation)].name;
 }
 
 std::string valueText(int width, std::uint64_t bits) {
