@@ -175,6 +175,8 @@ struct Fault {
     std::string cause;                    // the start of the likely cause
 };
 
+void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.name; }
+
 std::string withBuildLines(std::string text,
                            const std::vector<std::pair<std::string, std::string>>& lines) {
     for (const auto& [name, value] : lines) {
