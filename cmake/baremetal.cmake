@@ -9,6 +9,9 @@
 #   aarch64-virt  QEMU's virt, Cortex-A53 at EL1: aarch64-linux-gnu-g++ (g++-aarch64-linux-gnu)
 #   arm-virt      QEMU's virt, Cortex-A15 (ARMv7-A, VFPv3-D16 arithmetic) in SVC mode, ARM state:
 #                 arm-none-eabi-g++ (gcc-arm-none-eabi)
+#   mps2-an386    Arm's MPS2 board with the AN386 image, Cortex-M4 with its single-precision FPU,
+#                 Thumb: arm-none-eabi-g++ (gcc-arm-none-eabi), the doubles in libgcc's software
+#                 floating point; its data in the board's 16 MiB PSRAM
 #
 # each run by qemu-system-<processor> (qemu-system-misc, qemu-system-arm) as the tests' emulator.
 # The presets baremetal-<machine> use it; by hand:
@@ -16,8 +19,8 @@
 #         -DRAYMARCH_BAREMETAL_MACHINE=riscv32-virt
 # A new machine adds its compiler flags, its linker script and its QEMU command line here.
 set(RAYMARCH_BAREMETAL_MACHINE "" CACHE STRING
-  "Machine of the bare-metal program: riscv64-virt, riscv32-virt, aarch64-virt or arm-virt")
-set(raymarch_baremetal_machines riscv64-virt riscv32-virt aarch64-virt arm-virt)
+  "Machine of the bare-metal program: riscv64-virt, riscv32-virt, aarch64-virt, arm-virt or mps2-an386")
+set(raymarch_baremetal_machines riscv64-virt riscv32-virt aarch64-virt arm-virt mps2-an386)
 if(NOT RAYMARCH_BAREMETAL_MACHINE IN_LIST raymarch_baremetal_machines)
   message(FATAL_ERROR "baremetal.cmake needs -DRAYMARCH_BAREMETAL_MACHINE= one of: "
     "${raymarch_baremetal_machines}")
@@ -27,7 +30,11 @@ list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES RAYMARCH_BAREMETAL_MACHINE)
 set(RAYMARCH_FREESTANDING ON)
 set(RAYMARCH_BAREMETAL ON)
 set(CMAKE_SYSTEM_NAME Generic)
-string(REGEX REPLACE "-.*" "" CMAKE_SYSTEM_PROCESSOR ${RAYMARCH_BAREMETAL_MACHINE})
+if(RAYMARCH_BAREMETAL_MACHINE MATCHES "^mps2")
+  set(CMAKE_SYSTEM_PROCESSOR arm)
+else()
+  string(REGEX REPLACE "-.*" "" CMAKE_SYSTEM_PROCESSOR ${RAYMARCH_BAREMETAL_MACHINE})
+endif()
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 
 set(raymarch_baremetal_dir ${CMAKE_CURRENT_LIST_DIR}/../src/app/baremetal)
@@ -67,6 +74,18 @@ if(RAYMARCH_BAREMETAL_MACHINE MATCHES "^riscv")
   else()
     set(CMAKE_CXX_COMPILER riscv64-linux-gnu-g++)
   endif()
+elseif(RAYMARCH_BAREMETAL_MACHINE STREQUAL "mps2-an386")
+  set(RAYMARCH_BAREMETAL_LINKER_SCRIPT mps2-an386.ld)
+  set(CMAKE_CXX_COMPILER arm-none-eabi-g++)
+  # FPv4-SP computes floats only: libgcc's software floating point does every double operation,
+  # correctly rounded, and src/math/square_root.h the square root of doubles.
+  set(raymarch_arm_options -mthumb -mcpu=cortex-m4 -mfpu=fpv4-sp-d16 -mfloat-abi=hard)
+  list(APPEND RAYMARCH_FREESTANDING_COMPILE_OPTIONS ${raymarch_arm_options})
+  list(APPEND RAYMARCH_FREESTANDING_LINK_OPTIONS ${raymarch_arm_options})
+  set(CMAKE_CROSSCOMPILING_EMULATOR qemu-system-arm -M mps2-an386 ${qemu_common} -kernel)
+  # The bound of the memory check on the sum of every function's frame: the software doubles'
+  # stack slots (src/app/baremetal/mps2-an386.ld) take it past the 16 KiB of the other machines.
+  set(RAYMARCH_BAREMETAL_STACK_LIMIT 49152)
 else()
   set(RAYMARCH_BAREMETAL_LINKER_SCRIPT qemu-virt-arm.ld)
   # With the memory management unit off, every data access is to device memory, where an
@@ -88,6 +107,9 @@ else()
 endif()
 list(APPEND RAYMARCH_FREESTANDING_LINK_OPTIONS -T ${RAYMARCH_BAREMETAL_LINKER_SCRIPT})
 set(RAYMARCH_BAREMETAL_SOURCES src/app/baremetal/reset.cpp)
+if(NOT DEFINED RAYMARCH_BAREMETAL_STACK_LIMIT)
+  set(RAYMARCH_BAREMETAL_STACK_LIMIT 16384)
+endif()
 
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

@@ -2,9 +2,10 @@
 
 // The correctly rounded square root. Where the processor has a square-root instruction the builtin
 // is that instruction. Without one, compilers call the C library's sqrt, so an exact square root of
-// our own, in integer arithmetic, stands in: soft-float ABIs (Arm EABI's armel), the 68040 and
-// 68060 (whose FPU leaves fsqrt to software), Alpha before the FIX extension (EV6), and 32-bit
-// PowerPC without the optional general-purpose group of instructions (_ARCH_PPCGR).
+// our own, in integer arithmetic, stands in: soft-float ABIs (Arm EABI's armel), the doubles of a
+// single-precision unit (Cortex-M4), the 68040 and 68060 (whose FPU leaves fsqrt to software),
+// Alpha before the FIX extension (EV6), and 32-bit PowerPC without the optional general-purpose
+// group of instructions (_ARCH_PPCGR).
 #include <stdint.h>
 
 #include "math/float_bits.h"
@@ -83,6 +84,11 @@ inline double sqrtBySoftware(double v) {
     (defined(__alpha__) && !defined(__alpha_fix__)) ||                           \
     (defined(__powerpc__) && !defined(__powerpc64__) && !defined(_ARCH_PPCGR))
 inline float sqrtF(float v) { return sqrtBySoftware(v); }
+inline double sqrtD(double v) { return sqrtBySoftware(v); }
+#elif defined(__arm__) && defined(__ARM_FP) && !(__ARM_FP & 8)
+// A floating-point unit of single precision only (Cortex-M4's FPv4-SP): its instruction for
+// floats; the doubles are software, where the compiler would call the C library's sqrt.
+inline float sqrtF(float v) { return __builtin_sqrtf(v); }
 inline double sqrtD(double v) { return sqrtBySoftware(v); }
 #else
 inline float sqrtF(float v) { return __builtin_sqrtf(v); }

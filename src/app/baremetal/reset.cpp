@@ -126,6 +126,123 @@ _start:
     .size _start, . - _start
     .popsection
 )");
+#elif defined(__arm__) && defined(__ARM_ARCH_PROFILE) && __ARM_ARCH_PROFILE == 'M'
+namespace {
+
+// The status of a program ended by a fault: what a shell reports for one that aborted
+// (128 + SIGABRT), so that no fault can pass for a failed write (1).
+constexpr int32_t kFaultStatus = 134;
+
+constexpr const char* kExceptionNames[] = {
+    "reset", "reset", "NMI", "HardFault", "MemManage", "BusFault", "UsageFault",
+};
+
+// Configurable Fault Status Register: which MemManage, BusFault or UsageFault it was.
+volatile uint32_t* const kFaultStatusRegister = reinterpret_cast<volatile uint32_t*>(0xe000ed28);
+
+char* appendText(char* out, const char* text) {
+    while (*text)
+        *out++ = *text++;
+    return out;
+}
+
+char* appendHex(char* out, uint32_t value) {
+    out = appendText(out, "0x");
+    for (int shift = 28; shift >= 0; shift -= 4)
+        *out++ = "0123456789abcdef"[(value >> shift) & 0xfu];
+    return out;
+}
+
+}  // namespace
+
+// Every exception of the vector table but reset comes here, through raymarchFaultEntry with the
+// frame the processor stacked (r0-r3, r12, lr, pc, xPSR) and the exception's number: it says
+// which and where on the standard error and ends the run, instead of leaving the machine to spin.
+extern "C" [[noreturn]] void raymarchFault(const uint32_t* frame, uint32_t exception) {
+    char line[96];
+    char* out = appendText(line, "raymarch: fault: ");
+    if (exception < sizeof kExceptionNames / sizeof kExceptionNames[0]) {
+        out = appendText(out, kExceptionNames[exception]);
+    } else {
+        out = appendText(out, "exception ");
+        out = appendHex(out, exception);
+    }
+    out = appendText(out, " at pc ");
+    out = appendHex(out, frame[6]);
+    out = appendText(out, ", CFSR ");
+    out = appendHex(out, *kFaultStatusRegister);
+    *out++ = '\n';
+    rm::hostWrite(2, line, static_cast<int32_t>(out - line));
+    rm::hostExit(kFaultStatus);
+}
+
+// Thread mode on the main stack, privileged, as the processor leaves reset, Thumb state. The
+// processor takes the stack and _start from the vector table at 0; a debugger that loads the ELF
+// file and jumps to _start may not, so _start sets both again (VTOR, 0xe000ed08). CPACR
+// (0xe000ed88) gives full access to coprocessors 10 and 11 (bits 20 to 23), the floating-point
+// unit; FPSCR 0 and FPDSCR (0xe000ef3c, what an exception handler's FPSCR starts as) 0 are round
+// to nearest, no flush to zero, no default NaN. SHCSR (0xe000ed24, bits 16 to 18) lets
+// MemManage, BusFault and UsageFault come as themselves rather than all as HardFault, so that the
+// fault's line names it. Nothing enables an interrupt, so the table holds the processor's own 16
+// entries and no others.
+asm(R"(
+    .pushsection .vectors, "a", %progbits
+    .balign 128
+    .globl raymarchVectors
+raymarchVectors:
+    .word raymarchStackTop
+    .word _start
+    .rept 14
+    .word raymarchFaultEntry
+    .endr
+    .size raymarchVectors, . - raymarchVectors
+    .popsection
+
+    .pushsection .text.reset, "ax", %progbits
+    .syntax unified
+    .thumb
+    .globl _start
+    .type _start, %function
+    .thumb_func
+_start:
+    ldr r0, =raymarchStackTop
+    mov sp, r0
+    ldr r0, =0xe000ed08
+    ldr r1, =raymarchVectors
+    str r1, [r0]
+    ldr r0, =0xe000ed24
+    ldr r1, [r0]
+    orr r1, r1, #(0x7 << 16)
+    str r1, [r0]
+    ldr r0, =0xe000ed88
+    ldr r1, [r0]
+    orr r1, r1, #(0xf << 20)
+    str r1, [r0]
+    dsb
+    isb
+    movs r0, #0
+    vmsr fpscr, r0
+    ldr r1, =0xe000ef3c
+    str r0, [r1]
+    mov lr, r0
+    bl raymarchReset
+    udf #0
+    .ltorg
+    .size _start, . - _start
+
+    .globl raymarchFaultEntry
+    .type raymarchFaultEntry, %function
+    .thumb_func
+raymarchFaultEntry:
+    tst lr, #4
+    ite eq
+    mrseq r0, msp
+    mrsne r0, psp
+    mrs r1, ipsr
+    b raymarchFault
+    .size raymarchFaultEntry, . - raymarchFaultEntry
+    .popsection
+)");
 #else
 #error "no reset entry for this processor: write one beside these"
 #endif
