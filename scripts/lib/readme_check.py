@@ -204,7 +204,11 @@ def check_figures(readme):
     with {} where the measured figure goes."""
     freestanding = [f"build/freestanding-{target}/raymarch"
                     for target in ("x86_64", "aarch64", "riscv64", "riscv32")]
+    baremetal = [f"build/baremetal-{machine}/raymarch"
+                 for machine in ("riscv64-virt", "riscv32-virt", "aarch64-virt", "arm-virt")]
     kb = lambda n: f"{round(n / 1000)}"
+    data = lambda x: x.get(".data", 0) + x.get(".bss", 0)
+    image = lambda x: x.get(".text", 0) + x.get(".rodata", 0) + x.get(".data", 0)
     figures = [
         ("the default build's static memory (size -B: data + bss)",
          ["build/release/raymarch"], lambda s: grouped(static_memory(s[0])),
@@ -219,7 +223,18 @@ def check_figures(readme):
          freestanding, lambda s: span([code(x) for x in s], kb), "code {} KB"),
         ("the freestanding programs' constants",
          freestanding, lambda s: span([constants(x) for x in s], kb), "constants {} KB"),
+        ("the bare-metal programs' data (as their memory check: .data and .bss)",
+         baremetal, lambda s: span([data(x) for x in s], grouped),
+         "(the `memory` check, from the ELF file): {} bytes of data"),
+        ("the bare-metal programs' image (.text, .rodata and .data)",
+         baremetal, lambda s: span([image(x) for x in s], kb),
+         "an image (code, constants and initial data) of {} KB"),
+        ("the Cortex-M4 program's image",
+         ["build/baremetal-mps2-an386/raymarch"], lambda s: grouped(image(s[0])),
+         "its image is {} bytes"),
     ]
+    # The README wraps its lines anywhere: compare with every run of blanks as one space.
+    readme = re.sub(r"\s+", " ", readme)
     faults = checked = 0
     for what, programs, measure, words in figures:
         missing = [p for p in programs if not os.path.isfile(p)]
