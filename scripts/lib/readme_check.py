@@ -217,7 +217,7 @@ def check_figures(readme):
          ["build/small-memory/raymarch"], lambda s: grouped(static_memory(s[0])),
          "| small memory, hosted | {} bytes"),
         ("the freestanding programs' zeroed data",
-         freestanding, lambda s: span([x.get(".bss", 0) for x in s], grouped),
+         freestanding, lambda s: span([x.get(".bss", 0) + x.get(".sbss", 0) for x in s], grouped),
          "Static memory: {} bytes of zeroed data (`.bss`)"),
         ("the freestanding programs' code",
          freestanding, lambda s: span([code(x) for x in s], kb), "code {} KB"),
