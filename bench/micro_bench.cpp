@@ -39,8 +39,8 @@ Vec3 pixelDirection(int x, int y) { return rm::primaryDirection(rm::cameraRow(y)
 void BM_sculptureDistance(benchmark::State& state) {
     int i = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(rm::kernels().sculptureDistanceInFrame(
-            rm::sculptureFramePoint(samplePoint(i++ & kPointMask))));
+        benchmark::DoNotOptimize(
+            rm::sculptureDistanceInFrame(rm::sculptureFramePoint(samplePoint(i++ & kPointMask))));
 }
 BENCHMARK(BM_sculptureDistance);
 

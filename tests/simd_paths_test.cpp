@@ -19,6 +19,7 @@
 #include "render/kernel_lanes.h"
 #include "render/kernel_table.h"
 #include "render/march_lanes.h"
+#include "render/normal.h"
 #include "render/render_row.h"
 #include "render/sky.h"
 #include "scene/sculpture.h"
@@ -42,9 +43,7 @@ float groundAt(Vec3 p) {
     return g;
 }
 
-float sculptureAt(Vec3 p) {
-    return rm::kernels().sculptureDistanceInFrame(rm::sculptureFramePoint(p));
-}
+float sculptureAt(Vec3 p) { return rm::sculptureDistanceInFrame(rm::sculptureFramePoint(p)); }
 
 // Points near the sculpture, around the terrain and far out, where the rays go.
 std::vector<Vec3> samplePoints(int count) {

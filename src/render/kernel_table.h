@@ -22,8 +22,6 @@ struct KernelTable {
     // The height of each of `count` world points above the terrain, measured along y, on the
     // process-wide ground noise, into out[i].
     void (*groundDistanceMany)(const Vec3* points, int count, float* out);
-    // sculptureDistance of the world point whose frame point is q.
-    float (*sculptureDistanceInFrame)(Vec3 q);
     // octaveNoisePlane on the corner hashes of a table.
     double (*octaveNoisePlane)(const PlaneHashes& hashes, int32_t octaves, double x, double y);
 };
