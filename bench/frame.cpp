@@ -3,7 +3,8 @@
 // that the paths can be timed side by side (scripts/time-paths). The raymarch executable itself
 // takes no arguments and always runs the best path.
 //
-//   raymarch_frame [--simd scalar|avx2|avx512|neon]
+//   raymarch_frame [--simd PATH]   (a path of bench/path_choice.h)
+//   raymarch_frame --list-paths    (the paths this build has and this processor runs)
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -12,7 +13,9 @@
 #include "app/tga_header.h"
 #include "common/sha256.h"
 #include "math/float_environment.h"
+#include "path_choice.h"
 #include "render/camera.h"
+#include "render/kernel_table.h"
 #include "render/render_row.h"
 #include "scene/scene_setup.h"
 
@@ -24,14 +27,17 @@ std::uint8_t file[rm::kTgaHeaderSize + rm::kImageHeight * rm::kRowBytes];
 
 int main(int argc, char** argv) {
     rm::setFloatEnvironment();
+    if (argc == 2 && !std::strcmp(argv[1], "--list-paths")) return rmbench::listPaths();
     rm::SimdLevel level = rm::bestSimdLevel();
     const bool chosen =
         argc == 3 && !std::strcmp(argv[1], "--simd") && rm::simdLevelFromName(argv[2], level);
     if (argc != 1 && !chosen) {
-        std::fprintf(stderr, "usage: %s [--simd scalar|avx2|avx512|neon]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--simd %s]\n       %s --list-paths\n", argv[0],
+                     rmbench::simdChoices().c_str(), argv[0]);
         return 2;
     }
-    if (!rm::buildScene(level)) {
+    rm::buildScene();
+    if (!rm::chooseKernels(level)) {
         std::fprintf(stderr, "raymarch_frame: this processor lacks %s\n", rm::simdLevelName(level));
         return 3;
     }

@@ -25,7 +25,10 @@ namespace {
 
 using rm::Vec3;
 
-const bool kPublished = rm::buildScene(rm::bestSimdLevel());
+const bool kPublished = [] {
+    rm::buildScene();
+    return rm::chooseKernels(rm::bestSimdLevel());
+}();
 
 // Points spread over the region the rays cover: near the sculpture, above the terrain, far out.
 constexpr int kPointMask = 63;  // 64 points, taken in turn
