@@ -3,8 +3,9 @@
 // file it makes, last, so that the paths can be timed side by side (scripts/time-paths). The
 // raymarch executable itself takes no arguments and always runs the best path.
 //
-//   raymarch_frame [--simd scalar|avx2|avx512|neon]
-//   avx2: 7.812 s CPU, 7.815 s wall, SHA-256 a342819b...
+//   raymarch_frame [--simd PATH]   (a path of bench/path_choice.h)
+//   raymarch_frame --list-paths    (the paths this build has and this processor runs)
+//   scalar: 18.412 s CPU, 18.415 s wall, SHA-256 a342819b...
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -13,7 +14,9 @@
 #include "app/tga_header.h"
 #include "common/sha256.h"
 #include "math/float_environment.h"
+#include "path_choice.h"
 #include "render/camera.h"
+#include "render/kernel_table.h"
 #include "render/render_row.h"
 #include "scene/scene_setup.h"
 
@@ -25,7 +28,7 @@ constexpr const char* kHelp =
     "Renders one whole frame in memory on the chosen path (default: the best this processor\n"
     "has) and prints one line: the path, the CPU and wall time of the rendering, and the\n"
     "SHA-256 of the TGA file, last:\n"
-    "  avx2: 7.812 s CPU, 7.815 s wall, SHA-256 a342819b...\n"
+    "  scalar: 18.412 s CPU, 18.415 s wall, SHA-256 a342819b...\n"
     "Status: 0 rendered (compare the SHA-256 with the exact image's), 2 bad arguments,\n"
     "3 this processor lacks the path, 5 standard output cannot be written.\n";
 
@@ -33,18 +36,22 @@ constexpr const char* kHelp =
 
 int main(int argc, char** argv) {
     rm::setFloatEnvironment();
+    if (argc == 2 && !std::strcmp(argv[1], "--list-paths")) return rmbench::listPaths();
     rm::SimdLevel level = rm::bestSimdLevel();
     if (argc == 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))) {
-        std::printf("usage: %s [--simd scalar|avx2|avx512|neon]\n%s", argv[0], kHelp);
+        std::printf("usage: %s [--simd %s]\n       %s --list-paths\n%s", argv[0],
+                    rmbench::simdChoices().c_str(), argv[0], kHelp);
         return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 5;
     }
     const bool chosen =
         argc == 3 && !std::strcmp(argv[1], "--simd") && rm::simdLevelFromName(argv[2], level);
     if (argc != 1 && !chosen) {
-        std::fprintf(stderr, "usage: %s [--simd scalar|avx2|avx512|neon]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--simd %s]\n       %s --list-paths\n", argv[0],
+                     rmbench::simdChoices().c_str(), argv[0]);
         return 2;
     }
-    if (!rm::buildScene(level)) {
+    rm::buildScene();
+    if (!rm::chooseKernels(level)) {
         std::fprintf(stderr, "raymarch_frame: this processor lacks %s\n", rm::simdLevelName(level));
         return 3;
     }

@@ -2,11 +2,12 @@
 // exact image's row hashes: a quick representative run while working on the renderer, and the
 // golden-row check of every cross-built target, where it runs under an emulator.
 //
-//   raymarch_rows [--every N] [--first N] [--rows LIST] [--simd scalar|avx2|avx512|neon]
-//                 [--golden FILE] [--each]
+//   raymarch_rows [--every N] [--first N] [--rows LIST] [--simd PATH] [--golden FILE] [--each]
+//   raymarch_rows --list-paths
 //
 // LIST is rows and inclusive ranges, e.g. 0-31,105,576: the rows it names replace --first/--every.
-// --each prints every row's CPU time.
+// --each prints every row's CPU time. PATH is one of the instruction-set paths of the build
+// (bench/path_choice.h); --list-paths prints those this processor runs.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,7 +18,9 @@
 
 #include "common/sha256.h"
 #include "math/float_environment.h"
+#include "path_choice.h"
 #include "render/camera.h"
+#include "render/kernel_table.h"
 #include "render/render_row.h"
 #include "scene/scene_setup.h"
 #include "support/golden_rows.h"
@@ -53,8 +56,8 @@ bool parseRowList(const char* text, std::vector<int>& rows) {
 }
 
 constexpr const char* kUsage =
-    "usage: %s [--every N] [--first N] [--rows LIST] [--simd scalar|avx2|avx512|neon] "
-    "[--golden FILE] [--each]\n";
+    "usage: %s [--every N] [--first N] [--rows LIST] [--simd %s] [--golden FILE] [--each]\n"
+    "       %s --list-paths\n";
 
 constexpr const char* kHelp =
     "Renders rows through the core library (every 16th from row 0 by default; LIST is rows\n"
@@ -73,9 +76,10 @@ int main(int argc, char** argv) {
     bool each = false;
     std::string golden = RAYMARCH_GOLDEN_ROWS;
     rm::SimdLevel level = rm::bestSimdLevel();
+    if (argc == 2 && !std::strcmp(argv[1], "--list-paths")) return rmbench::listPaths();
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
-            std::printf(kUsage, argv[0]);
+            std::printf(kUsage, argv[0], rmbench::simdChoices().c_str(), argv[0]);
             std::fputs(kHelp, stdout);
             return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 5;
         }
@@ -85,7 +89,8 @@ int main(int argc, char** argv) {
             first = std::atoi(argv[++i]);
         } else if (!std::strcmp(argv[i], "--simd") && i + 1 < argc) {
             if (!rm::simdLevelFromName(argv[++i], level)) {
-                std::fprintf(stderr, "raymarch_rows: --simd takes scalar, avx2, avx512 or neon\n");
+                std::fprintf(stderr, "raymarch_rows: --simd takes %s\n",
+                             rmbench::simdChoices().c_str());
                 return 2;
             }
         } else if (!std::strcmp(argv[i], "--rows") && i + 1 < argc) {
@@ -101,7 +106,7 @@ int main(int argc, char** argv) {
         } else if (!std::strcmp(argv[i], "--each")) {
             each = true;
         } else {
-            std::fprintf(stderr, kUsage, argv[0]);
+            std::fprintf(stderr, kUsage, argv[0], rmbench::simdChoices().c_str(), argv[0]);
             return 2;
         }
     }
@@ -115,7 +120,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    if (!rm::buildScene(level)) {
+    rm::buildScene();
+    if (!rm::chooseKernels(level)) {
         std::fprintf(stderr, "raymarch_rows: this processor lacks the requested instruction set\n");
         return 2;
     }

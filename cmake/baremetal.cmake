@@ -97,7 +97,7 @@ else()
       ${qemu_common} -kernel)
   else()
     set(CMAKE_CXX_COMPILER arm-none-eabi-g++)
-    # No Advanced SIMD: its arithmetic flushes subnormal numbers to zero whatever FPSCR says.
+    # No 32-bit Arm vector unit: its arithmetic flushes subnormal numbers to zero whatever FPSCR says.
     set(raymarch_arm_options -marm -march=armv7-a+fp -mfloat-abi=hard -mno-unaligned-access)
     list(APPEND RAYMARCH_FREESTANDING_COMPILE_OPTIONS ${raymarch_arm_options})
     list(APPEND RAYMARCH_FREESTANDING_LINK_OPTIONS ${raymarch_arm_options})

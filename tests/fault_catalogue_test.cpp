@@ -21,6 +21,7 @@
 #include "math/float_bits.h"
 #include "reference/trace.h"
 #include "render/camera.h"
+#include "render/kernel_table.h"
 #include "render/render_row.h"
 #include "scene/scene_setup.h"
 #include "support/child_process.h"
@@ -243,7 +244,10 @@ std::string compare(int x, int y, const std::string& thereText,
 
 class FaultCatalogue : public testing::TestWithParam<Fault> {
 protected:
-    static void SetUpTestSuite() { rm::buildScene(rm::bestSimdLevel()); }
+    static void SetUpTestSuite() {
+        rm::buildScene();
+        rm::chooseKernels(rm::bestSimdLevel());
+    }
 };
 
 TEST_P(FaultCatalogue, FindsTheFirstPixelAndNamesTheOperationAndTheCause) {
@@ -335,7 +339,8 @@ INSTANTIATE_TEST_SUITE_P(
 // only. Where a subnormal does part two traces, the comparison names the fault: shown on an
 // evaluation of a few operations that meet one.
 TEST(FlushingFaults, LeaveTheImageAndAreNamedWhereASubnormalParts) {
-    rm::buildScene(rm::bestSimdLevel());
+    rm::buildScene();
+    rm::chooseKernels(rm::bestSimdLevel());
 #if defined(__x86_64__) || defined(__i386__)
     for (const Environment environment :
          {Environment{FE_TONEAREST, true, false}, Environment{FE_TONEAREST, false, true}}) {

@@ -361,7 +361,7 @@ TEST(NoiseTest, CodeBitTestsGiveTheBitsOfTheHashTests) {
     }
 }
 
-// One lane that reads per-lane tables, as AVX-512 lanes do.
+// One lane that reads per-lane tables, as the widest x86-64 lanes do.
 struct TableLaneOps : LaneOpsScalar {
     static L shiftRightL(L h, int n) { return h >> n; }
     static D tableD(const double (&table)[16], L h) { return table[h & 15]; }

@@ -18,6 +18,7 @@
 #include <tuple>
 
 #include "render/camera.h"
+#include "render/kernel_table.h"
 #include "render/render_row.h"
 #include "simd/simd_level.h"
 #include "support/child_process.h"
@@ -154,7 +155,7 @@ TEST(PixelTraceTest, EndsInTheRenderersBytes) {
     rmtest::publishSeedZeroNoise();
     const rm::SimdLevel best = rm::bestSimdLevel();
     for (int level = 0; level < rm::kSimdLevelCount; ++level) {
-        if (!rm::setSimdLevel(static_cast<rm::SimdLevel>(level))) continue;
+        if (!rm::chooseKernels(static_cast<rm::SimdLevel>(level))) continue;
         // Ground (0, 150), ground and sculpture (300, 512), the horizon (649), sculpture against
         // the sky (700) and sky (1023), at the edges and inside.
         for (const int y : {0, 150, 300, 512, 649, 700, 1023}) {
@@ -162,7 +163,7 @@ TEST(PixelTraceTest, EndsInTheRenderersBytes) {
             rm::renderRow(y, row);
             for (const int x : {0, 511, 640, 777, 1279}) {
                 SCOPED_TRACE(testing::Message() << "column " << x << ", row " << y << ", path "
-                                                << rm::simdLevelName(rm::simdLevel()));
+                                                << rm::simdLevelName(rm::kernels().level));
                 const std::string text = rm::tools::tracePixel(x, y, {.noiseTerms = false});
                 for (const char* prefix : {"pixel.", "renderer.pixel."}) {
                     const std::string p = prefix;
@@ -170,14 +171,15 @@ TEST(PixelTraceTest, EndsInTheRenderersBytes) {
                     EXPECT_EQ(lastValue(text, p + "green"), row[3 * x + 1]);
                     EXPECT_EQ(lastValue(text, p + "red"), row[3 * x + 2]);
                 }
-                EXPECT_NE(text.find(std::string("\n# renderer path: ") +
-                                    rm::simdLevelName(rm::simdLevel()) + "\nrenderer.pixel.blue"),
-                          std::string::npos);
+                EXPECT_NE(
+                    text.find(std::string("\n# renderer path: ") +
+                              rm::simdLevelName(rm::kernels().level) + "\nrenderer.pixel.blue"),
+                    std::string::npos);
                 EXPECT_EQ(text.find(rm::tools::kNotExplained), std::string::npos);
             }
         }
     }
-    rm::setSimdLevel(best);
+    rm::chooseKernels(best);
 }
 
 // Every value is the result of one operation whose operands are earlier values or constants, so

@@ -19,6 +19,7 @@
 #include "render/kernel_lanes.h"
 #include "render/kernel_table.h"
 #include "render/march_lanes.h"
+#include "render/normal.h"
 #include "render/render_row.h"
 #include "render/sky.h"
 #include "scene/sculpture.h"
@@ -42,9 +43,7 @@ float groundAt(Vec3 p) {
     return g;
 }
 
-float sculptureAt(Vec3 p) {
-    return rm::kernels().sculptureDistanceInFrame(rm::sculptureFramePoint(p));
-}
+float sculptureAt(Vec3 p) { return rm::sculptureDistanceInFrame(rm::sculptureFramePoint(p)); }
 
 // Points near the sculpture, around the terrain and far out, where the rays go.
 std::vector<Vec3> samplePoints(int count) {
@@ -73,11 +72,11 @@ class SimdPathTest : public testing::TestWithParam<SimdLevel> {
 protected:
     void SetUp() override {
         rmtest::publishSeedZeroNoise();
-        if (!rm::setSimdLevel(GetParam())) GTEST_SKIP() << "the processor lacks this path";
+        if (!rm::chooseKernels(GetParam())) GTEST_SKIP() << "the processor lacks this path";
         // The kernels are those of the level chosen, not a plain table standing in for them.
         ASSERT_EQ(rm::kernels().level, GetParam());
     }
-    void TearDown() override { rm::setSimdLevel(SimdLevel::Scalar); }
+    void TearDown() override { rm::chooseKernels(SimdLevel::Scalar); }
 };
 
 TEST_P(SimdPathTest, FieldsMatchThePlainEvaluation) {
@@ -305,47 +304,44 @@ TEST_P(SimdPathTest, RowsMatchTheExactImage) {
     }
 }
 
-// A level is chosen only where this build has its table and the processor its instructions: the
-// levels of other processor families are refused, and the kernels stay as they were.
-TEST(SimdLevelChoice, AcceptsOnlyTheLevelsOfThisProcessor) {
-    const SimdLevel families[][2] = {{SimdLevel::Avx2, SimdLevel::Avx512},
-                                     {SimdLevel::Neon, SimdLevel::Neon},
-                                     {SimdLevel::Simd128, SimdLevel::Simd128}};
-    int familiesAccepted = 0;
-    for (const auto& family : families) {
-        bool accepted = false;
-        for (SimdLevel level : family) {
-            ASSERT_TRUE(rm::setSimdLevel(SimdLevel::Scalar));
-            if (rm::setSimdLevel(level)) {
-                accepted = true;
-                EXPECT_EQ(rm::kernels().level, level);
-            } else {
-                EXPECT_EQ(rm::kernels().level, SimdLevel::Scalar) << rm::simdLevelName(level);
-            }
-        }
-        familiesAccepted += accepted ? 1 : 0;
+// A level is chosen only where this build has its table and the processor its instructions: every
+// other registered level is refused, and the kernels stay as they were.
+TEST(SimdLevelChoice, AcceptsOnlyTheBuiltLevelsThisProcessorRuns) {
+    for (int i = 0; i < rm::kSimdLevelCount; ++i) {
+        const auto level = static_cast<SimdLevel>(i);
+        bool built = false;
+        for (SimdLevel b : rm::kBuiltSimdLevels)
+            built = built || b == level;
+        ASSERT_TRUE(rm::chooseKernels(SimdLevel::Scalar));
+        const bool accepted = rm::chooseKernels(level);
+        EXPECT_TRUE(!accepted || built) << rm::simdLevelName(level);
+        EXPECT_EQ(rm::kernels().level, accepted ? level : SimdLevel::Scalar)
+            << rm::simdLevelName(level);
     }
-    EXPECT_LE(familiesAccepted, 1);
-    EXPECT_TRUE(rm::setSimdLevel(rm::bestSimdLevel()));
+    EXPECT_TRUE(rm::chooseKernels(rm::bestSimdLevel()));
     EXPECT_EQ(rm::kernels().level, rm::bestSimdLevel());
-    rm::setSimdLevel(SimdLevel::Scalar);
+    rm::chooseKernels(SimdLevel::Scalar);
+}
 
-    SimdLevel named = SimdLevel::Scalar;
-    EXPECT_TRUE(rm::simdLevelFromName("neon", named));
-    EXPECT_EQ(named, SimdLevel::Neon);
-    EXPECT_FALSE(rm::simdLevelFromName("neo", named));
-    EXPECT_FALSE(rm::simdLevelFromName("neonx", named));
-    EXPECT_EQ(named, SimdLevel::Neon);
+// Every level's name leads back to it, and no prefix or extension of a name is taken for it.
+TEST(SimdLevelChoice, NamesLeadBackToTheirLevels) {
+    for (int i = 0; i < rm::kSimdLevelCount; ++i) {
+        const auto level = static_cast<SimdLevel>(i);
+        const std::string name = rm::simdLevelName(level);
+        SimdLevel named = SimdLevel::Scalar;
+        EXPECT_TRUE(rm::simdLevelFromName(name.c_str(), named));
+        EXPECT_EQ(named, level) << name;
+        EXPECT_FALSE(rm::simdLevelFromName(name.substr(0, name.size() - 1).c_str(), named));
+        EXPECT_FALSE(rm::simdLevelFromName((name + "x").c_str(), named));
+        EXPECT_EQ(named, level) << name;
+    }
 }
 
 std::string levelName(const testing::TestParamInfo<SimdLevel>& level) {
-    static const char* const kNames[] = {"Scalar", "Avx2", "Avx512", "Neon", "Simd128"};
-    return kNames[static_cast<int>(level.param)];
+    return rm::simdLevelName(level.param);
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, SimdPathTest,
-                         testing::Values(SimdLevel::Scalar, SimdLevel::Avx2, SimdLevel::Avx512,
-                                         SimdLevel::Neon, SimdLevel::Simd128),
-                         levelName);
+// Every level this build has; a level the processor lacks skips.
+INSTANTIATE_TEST_SUITE_P(Levels, SimdPathTest, testing::ValuesIn(rm::kBuiltSimdLevels), levelName);
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "app/tga_header.h"
 #include "math/float_environment.h"
 #include "render/camera.h"
+#include "render/kernel_table.h"
 #include "render/render_row.h"
 #include "scene/scene_setup.h"
 
@@ -28,7 +29,8 @@ int main() {
     setFloatEnvironment();
     writeProgress(kBanner, sizeof kBanner - 1);
 
-    buildScene(bestSimdLevel());
+    buildScene();
+    chooseKernels(bestSimdLevel());
 
     const TgaHeader header = makeTgaHeader();
     writeImageBytes(header.bytes, kTgaHeaderSize);

@@ -53,18 +53,12 @@ struct LaneKernels {
         groundDistanceManyLanes<V>(*groundHashes, points, count, out);
     }
 
-    // A single point takes the candidate capsules of its cell, as a single ray's march does.
-    static float sculptureDistanceInFrame(Vec3 q) {
-        return sculptureInFrameLanes<LaneOpsScalar>({q.x, q.y, q.z}, 1);
-    }
-
     static double octaveNoisePlane(const PlaneHashes& hashes, int32_t octaves, double x, double y) {
         return octaveNoisePlaneLanes<V>(hashes, octaves, x, y);
     }
 
     static constexpr KernelTable table(SimdLevel level) {
-        return {level, &marchRays, &groundDistanceMany, &sculptureDistanceInFrame,
-                &octaveNoisePlane};
+        return {level, &marchRays, &groundDistanceMany, &octaveNoisePlane};
     }
 };
 

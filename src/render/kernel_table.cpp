@@ -21,9 +21,14 @@ constexpr int kScalarGroups = kScalarOverlapsWork ? 4 : 1;
 constexpr KernelTable kPlainKernels =
     LaneKernels<LaneOpsScalar, kScalarGroups>::table(SimdLevel::Scalar);
 
-// Levels without a table in this build keep the plain one; setSimdLevel never chooses them.
-constexpr detail::KernelTables makeKernelTables() {
-    detail::KernelTables tables{};
+// The table of each level; levels without a table in this build keep the plain one, and
+// chooseKernels never chooses them.
+struct KernelTables {
+    const KernelTable* of[kSimdLevelCount];
+};
+
+constexpr KernelTables makeKernelTables() {
+    KernelTables tables{};
     for (const KernelTable*& table : tables.of)
         table = &kPlainKernels;
 #define RAYMARCH_ENTER_KERNELS(set, level) \
@@ -33,8 +38,16 @@ constexpr detail::KernelTables makeKernelTables() {
     return tables;
 }
 
+constinit const KernelTables kKernelTables = makeKernelTables();
+
 }  // namespace
 
-constinit const detail::KernelTables detail::kKernelTables = makeKernelTables();
+constinit const KernelTable* detail::gKernels = &kPlainKernels;
+
+bool chooseKernels(SimdLevel level) {
+    if (!simdLevelRuns(level)) return false;
+    detail::gKernels = kKernelTables.of[static_cast<int>(level)];
+    return true;
+}
 
 }  // namespace rm

@@ -1,6 +1,6 @@
 #pragma once
 
-// The kernels of one instruction set as one table, chosen once at start (setSimdLevel): every
+// The kernels of one instruction set as one table, chosen once at start (chooseKernels): every
 // caller of a kernel calls through the chosen table. Each instruction set compiles its table from
 // one source, src/render/kernels_<set>.cpp, in its own namespace; every table gives the same bits.
 #include <stdint.h>
@@ -22,22 +22,19 @@ struct KernelTable {
     // The height of each of `count` world points above the terrain, measured along y, on the
     // process-wide ground noise, into out[i].
     void (*groundDistanceMany)(const Vec3* points, int count, float* out);
-    // sculptureDistance of the world point whose frame point is q.
-    float (*sculptureDistanceInFrame)(Vec3 q);
     // octaveNoisePlane on the corner hashes of a table.
     double (*octaveNoisePlane)(const PlaneHashes& hashes, int32_t octaves, double x, double y);
 };
 
 namespace detail {
-struct KernelTables {
-    const KernelTable* of[kSimdLevelCount];
-};
-extern const KernelTables kKernelTables;
+extern const KernelTable* gKernels;
 }  // namespace detail
 
+// Chooses the kernels of `level` from now on; false (and no change) if this build or the processor
+// lacks it. The plain kernels are chosen until then.
+bool chooseKernels(SimdLevel level);
+
 // The table of the level chosen.
-inline const KernelTable& kernels() {
-    return *detail::kKernelTables.of[static_cast<int>(simdLevel())];
-}
+inline const KernelTable& kernels() { return *detail::gKernels; }
 
 }  // namespace rm

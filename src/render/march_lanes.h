@@ -12,6 +12,7 @@
 #include "scene/ground_lanes.h"
 #include "scene/sculpture_bound.h"
 #include "scene/sculpture_frame.h"
+#include "simd/lane_ops_scalar.h"
 
 namespace rm {
 
@@ -168,16 +169,6 @@ __attribute__((always_inline)) inline int endPassLanes(MarchLanes<V, kGroups>& l
     }
     return done;
 }
-
-// Whether a single lane leaves out its finest ground sample where the sculpture is nearer than the
-// ground can be (see finishPassSingle). The choice costs some compares and branches in every pass
-// and saves one of the three noise samples in one pass of 8: measured per processor, that pays on
-// RISC-V (2 %), x86-64 (4 %), s390x, Arm, MIPS and SPARC, but not on POWER, i386 or AArch64.
-#if defined(__powerpc__) || defined(__i386__) || defined(__aarch64__)
-constexpr bool kSingleLaneSkipsFineGround = false;
-#else
-constexpr bool kSingleLaneSkipsFineGround = true;
-#endif
 
 // The world-point test of a single lane with the reach of its limit (see worldReachOfLimit), from
 // the bound its ray's last test left where that suffices.

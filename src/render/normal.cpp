@@ -4,8 +4,14 @@
 #include "render/kernel_table.h"
 #include "scene/far_limit.h"
 #include "scene/sculpture.h"
+#include "scene/sculpture_lanes.h"
+#include "simd/lane_ops_scalar.h"
 
 namespace rm {
+
+float sculptureDistanceInFrame(Vec3 q) {
+    return sculptureInFrameLanes<LaneOpsScalar>({q.x, q.y, q.z}, 1);
+}
 
 Vec3 estimateNormal(Vec3 p, Material material) {
     const float h = kNormalStep;
@@ -18,7 +24,7 @@ Vec3 estimateNormal(Vec3 p, Material material) {
             g = g > 0.0f && !(kFarLimit <= g) ? g : kFarLimit;
     } else {
         for (int i = 0; i < 6; ++i) {
-            const float s = kernels().sculptureDistanceInFrame(sculptureFramePoint(points[i]));
+            const float s = sculptureDistanceInFrame(sculptureFramePoint(points[i]));
             f[i] = s <= kFarLimit ? s : kFarLimit;
         }
     }

@@ -12,14 +12,13 @@ bool noiseBuilt = false;
 
 }  // namespace
 
-bool buildScene(SimdLevel level) {
+void buildScene() {
     if (!noiseBuilt) {
         skyNoiseObject = makeOctaveNoise(8, 0);
         groundNoiseObject = makePerlinNoise(0);
         noiseBuilt = true;
     }
     publishNoise(skyNoiseObject, groundNoiseObject);
-    return setSimdLevel(level);
 }
 
 }  // namespace rm

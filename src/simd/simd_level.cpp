@@ -3,13 +3,9 @@
 #include <stdint.h>
 
 namespace rm {
-namespace detail {
-SimdLevel gSimdLevel = SimdLevel::Scalar;
-}
-
-#if defined(RAYMARCH_HAVE_X86_KERNELS)
 namespace {
 
+#if defined(__x86_64__)
 // The processor's own answers, read directly: the compiler's __builtin_cpu_supports needs its
 // support library initialised by a constructor, which a program without the C library's start-up
 // never runs.
@@ -31,42 +27,27 @@ uint64_t savedStates() {
     return (static_cast<uint64_t>(high) << 32) | low;
 }
 
-constexpr uint32_t kOsxsave = 1u << 27;                       // leaf 1, ecx
-constexpr uint32_t kAvx = 1u << 28;                           // leaf 1, ecx
-constexpr uint32_t kAvx2 = 1u << 5;                           // leaf 7, ebx
-constexpr uint32_t kAvx512 = 1u << 16 | 1u << 17 | 1u << 31;  // leaf 7, ebx: F, DQ, VL
-constexpr uint64_t kAvxStates = 0x6;                          // SSE and AVX registers
-constexpr uint64_t kAvx512States = 0xe6;  // and the mask and upper ZMM registers
+constexpr uint32_t kOsxsave = 1u << 27;  // leaf 1, ecx
 
-}  // namespace
-#endif
-
-SimdLevel bestSimdLevel() {
-#if defined(RAYMARCH_HAVE_X86_KERNELS)
-    if (cpuid(0, 0).a < 7) return SimdLevel::Scalar;
-    const CpuidRegisters basic = cpuid(1, 0);
-    if ((basic.c & (kOsxsave | kAvx)) != (kOsxsave | kAvx)) return SimdLevel::Scalar;
-    const uint64_t states = savedStates();
-    const CpuidRegisters extended = cpuid(7, 0);
-    if ((states & kAvx512States) == kAvx512States && (extended.b & kAvx512) == kAvx512) {
-        return SimdLevel::Avx512;
-    }
-    if ((states & kAvxStates) == kAvxStates && (extended.b & kAvx2) != 0) return SimdLevel::Avx2;
-#elif defined(RAYMARCH_HAVE_NEON_KERNELS)
-    // Every AArch64 processor has Advanced SIMD.
-    return SimdLevel::Neon;
-#elif defined(RAYMARCH_HAVE_SIMD128_KERNELS)
-    // WebAssembly has no run-time test for its vector instructions: a module built with them
-    // runs only where the host has them.
-    return SimdLevel::Simd128;
-#endif
-    return SimdLevel::Scalar;
+// Whether cpuid reports every bit of leaf1Ecx in leaf 1's ecx and of leaf7Ebx in leaf 7's ebx,
+// and the operating system saves every register state of `states`.
+[[maybe_unused]] bool x86Has(uint32_t leaf1Ecx, uint32_t leaf7Ebx, uint64_t states) {
+    if (cpuid(0, 0).a < 7) return false;
+    const uint32_t ecx = cpuid(1, 0).c;
+    if ((ecx & kOsxsave) == 0 || (ecx & leaf1Ecx) != leaf1Ecx) return false;
+    return (savedStates() & states) == states && (cpuid(7, 0).b & leaf7Ebx) == leaf7Ebx;
 }
+#endif
 
-namespace {
+struct LevelNames {
+    const char* name;
+    const char* display;
+};
 
-constexpr const char* kLevelNames[kSimdLevelCount] = {"scalar", "avx2", "avx512", "neon",
-                                                      "simd128"};
+#define RAYMARCH_LEVEL_NAMES(name, level, display) {#name, display},
+constexpr LevelNames kLevelNames[kSimdLevelCount] = {
+    RAYMARCH_FOR_EACH_SIMD_LEVEL(RAYMARCH_LEVEL_NAMES)};
+#undef RAYMARCH_LEVEL_NAMES
 
 bool sameName(const char* a, const char* b) {
     while (*a != 0 && *a == *b) {
@@ -78,28 +59,41 @@ bool sameName(const char* a, const char* b) {
 
 }  // namespace
 
-const char* simdLevelName(SimdLevel level) { return kLevelNames[static_cast<int>(level)]; }
+bool simdLevelRuns(SimdLevel level) {
+#define RAYMARCH_PROBE_LEVEL(level, probe) \
+    case SimdLevel::level:                 \
+        return probe;
+    switch (level) {
+        case SimdLevel::Scalar:
+            return true;
+            RAYMARCH_FOR_EACH_SIMD_PROBE(RAYMARCH_PROBE_LEVEL)
+        default:
+            return false;
+    }
+#undef RAYMARCH_PROBE_LEVEL
+}
+
+SimdLevel bestSimdLevel() {
+    SimdLevel best = SimdLevel::Scalar;
+    for (const SimdLevel level : kBuiltSimdLevels)
+        if (simdLevelRuns(level)) best = level;
+    return best;
+}
+
+const char* simdLevelName(SimdLevel level) { return kLevelNames[static_cast<int>(level)].name; }
+
+const char* simdLevelDisplayName(SimdLevel level) {
+    return kLevelNames[static_cast<int>(level)].display;
+}
 
 bool simdLevelFromName(const char* name, SimdLevel& level) {
     for (int i = 0; i < kSimdLevelCount; ++i) {
-        if (sameName(name, kLevelNames[i])) {
+        if (sameName(name, kLevelNames[i].name)) {
             level = static_cast<SimdLevel>(i);
             return true;
         }
     }
     return false;
-}
-
-bool setSimdLevel(SimdLevel level) {
-    // The plain level runs everywhere; AVX2 also wherever AVX-512 does; any other level only on
-    // the processors whose best it is.
-    const SimdLevel best = bestSimdLevel();
-    if (level != SimdLevel::Scalar && level != best &&
-        !(level == SimdLevel::Avx2 && best == SimdLevel::Avx512)) {
-        return false;
-    }
-    detail::gSimdLevel = level;
-    return true;
 }
 
 }  // namespace rm

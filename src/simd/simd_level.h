@@ -1,39 +1,35 @@
 #pragma once
 
+// The instruction sets the kernels can use, from the registry in cmake/instruction_sets.cmake.
+// Every level gives the same bits.
+#include "simd/instruction_sets.h"
+
 namespace rm {
 
-// The instruction sets the kernels can use. Every level gives the same bits.
-enum class SimdLevel { Scalar = 0, Avx2 = 1, Avx512 = 2, Neon = 3, Simd128 = 4 };
-inline constexpr int kSimdLevelCount = 5;
+#define RAYMARCH_LEVEL_ENUMERATOR(name, level, display) level,
+enum class SimdLevel { RAYMARCH_FOR_EACH_SIMD_LEVEL(RAYMARCH_LEVEL_ENUMERATOR) };
+#undef RAYMARCH_LEVEL_ENUMERATOR
 
-// The instruction sets with a kernel table in this build beyond the plain one, as
-// X(namespace, level): the table rm::<namespace>::kKernels, in src/render/kernels_<namespace>.cpp.
-#if defined(RAYMARCH_HAVE_X86_KERNELS)
-#define RAYMARCH_FOR_EACH_KERNEL_SET(X) X(avx2, Avx2) X(avx512, Avx512)
-#elif defined(RAYMARCH_HAVE_NEON_KERNELS)
-#define RAYMARCH_FOR_EACH_KERNEL_SET(X) X(neon, Neon)
-#elif defined(RAYMARCH_HAVE_SIMD128_KERNELS)
-#define RAYMARCH_FOR_EACH_KERNEL_SET(X) X(simd128, Simd128)
-#else
-#define RAYMARCH_FOR_EACH_KERNEL_SET(X)
-#endif
+#define RAYMARCH_COUNT_LEVEL(...) +1
+inline constexpr int kSimdLevelCount = 0 RAYMARCH_FOR_EACH_SIMD_LEVEL(RAYMARCH_COUNT_LEVEL);
+#undef RAYMARCH_COUNT_LEVEL
 
-// The best level this processor supports.
+// The levels this build has a kernel table for, the plain one first.
+#define RAYMARCH_BUILT_LEVEL(name, level) , SimdLevel::level
+inline constexpr SimdLevel kBuiltSimdLevels[] = {
+    SimdLevel::Scalar RAYMARCH_FOR_EACH_KERNEL_SET(RAYMARCH_BUILT_LEVEL)};
+#undef RAYMARCH_BUILT_LEVEL
+
+// The best level this build has and this processor runs.
 SimdLevel bestSimdLevel();
 
-// The lower-case name of a level, "scalar", "avx2", "avx512", "neon" or "simd128"; and the level
-// of such a name, false for any other name.
+// The lower-case name of a level (its kernels' namespace, "scalar" for the plain one), and the
+// level of such a name, false for any other name; the name of a level for people.
 const char* simdLevelName(SimdLevel level);
 bool simdLevelFromName(const char* name, SimdLevel& level);
+const char* simdLevelDisplayName(SimdLevel level);
 
-// Chooses the level the kernels use from now on; false (and no change) if this build or the
-// processor lacks it.
-bool setSimdLevel(SimdLevel level);
-
-namespace detail {
-extern SimdLevel gSimdLevel;
-}
-
-inline SimdLevel simdLevel() { return detail::gSimdLevel; }
+// Whether this build has the level's kernels and this processor runs them.
+bool simdLevelRuns(SimdLevel level);
 
 }  // namespace rm

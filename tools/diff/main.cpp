@@ -16,6 +16,7 @@
 #include "diff/image_difference.h"
 #include "diff/tga_file.h"
 #include "math/float_environment.h"
+#include "render/kernel_table.h"
 #include "scene/scene_setup.h"
 
 namespace {
@@ -46,8 +47,6 @@ constexpr int kStatusMachine = 3;
 constexpr int kStatusIncomplete = 4;
 
 const char* const kChannelNames[] = {"blue", "green", "red"};
-const char* const kLevelNames[rm::kSimdLevelCount] = {"scalar", "AVX2", "AVX-512", "Advanced SIMD",
-                                                      "WebAssembly SIMD"};
 
 std::string defaultMaskPath(const std::string& image) {
     const std::string suffix = ".tga";
@@ -218,8 +217,9 @@ int main(int argc, char** argv) {
     // first that is not exact; then the first differing row through the plain evaluation that
     // the traces come from.
     const rm::SimdLevel level = rm::bestSimdLevel();
-    rm::buildScene(level);
-    const char* levelName = kLevelNames[static_cast<int>(level)];
+    rm::buildScene();
+    rm::chooseKernels(level);
+    const char* levelName = rm::simdLevelDisplayName(level);
     std::vector<std::uint8_t> exact(kTgaPixelBytes);
     const int wrongRow = renderRowsChecked(rows, exact.data());
     if (wrongRow >= 0) {

@@ -14,6 +14,7 @@
 #include "common/output.h"
 #include "math/float_environment.h"
 #include "render/camera.h"
+#include "render/kernel_table.h"
 #include "scene/scene_setup.h"
 #include "trace/trace_compare.h"
 #include "trace/trace_log.h"
@@ -111,7 +112,8 @@ int main(int argc, char** argv) {
     if (x < 0 || y < 0) return usage();
 
     // The renderer's bytes come from the path raymarch takes on this processor.
-    rm::buildScene(rm::bestSimdLevel());
+    rm::buildScene();
+    rm::chooseKernels(rm::bestSimdLevel());
 
     Output out(1);
     if (!against) {

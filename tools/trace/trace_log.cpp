@@ -7,6 +7,7 @@
 #include "math/float_bits.h"
 #include "reference/trace.h"
 #include "render/camera.h"
+#include "render/kernel_table.h"
 #include "render/render_row.h"
 #include "simd/simd_level.h"
 #include "trace/build_lines.h"
@@ -251,7 +252,7 @@ TraceLog tracePixelLog(int x, int y, const TraceOptions& options,
     static std::uint8_t row[kRowBytes];
     renderRow(y, row);
     const PixelBytes rendered = {row[3 * x], row[3 * x + 1], row[3 * x + 2]};
-    const char* path = simdLevelName(simdLevel());
+    const char* path = simdLevelName(kernels().level);
     log.text += "# renderer path: ";
     log.text += path;
     log.text += '\n';

@@ -238,7 +238,7 @@ struct TraceOptions {
 //   - the plain evaluation's values, from column and row to pixel.{blue,green,red},
 //   - "# renderer path: <path>", then renderer.pixel.{blue,green,red}: the bytes this build's
 //     renderer writes for the pixel, from the row rendered through the core library on the
-//     instruction-set path now chosen (rm::simdLevel()), as raymarch renders it,
+//     instruction-set path now chosen (rm::kernels().level), as raymarch renders it,
 //   - where those differ from the bytes of the plain evaluation as this build compiles it (which
 //     are pixel.* unless a ".compiled" line parts), the line kNotExplained and what each gives.
 // `alter`, for the tests, puts a fault into the plain evaluation's arithmetic.
