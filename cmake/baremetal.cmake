@@ -11,7 +11,8 @@
 #                 arm-none-eabi-g++ (gcc-arm-none-eabi)
 #   mps2-an386    Arm's MPS2 board with the AN386 image, Cortex-M4 with its single-precision FPU,
 #                 Thumb: arm-none-eabi-g++ (gcc-arm-none-eabi), the doubles in libgcc's software
-#                 floating point; its data in the board's 16 MiB PSRAM
+#                 floating point; with RAYMARCH_SMALL_MEMORY (the preset) its data and stack in
+#                 64 KiB of the board's SRAM, without it in its 16 MiB PSRAM
 #
 # each run by qemu-system-<processor> (qemu-system-misc, qemu-system-arm) as the tests' emulator.
 # The presets baremetal-<machine> use it; by hand:
@@ -45,11 +46,13 @@ get_filename_component(raymarch_baremetal_dir ${raymarch_baremetal_dir} ABSOLUTE
 set(RAYMARCH_FREESTANDING_COMPILE_OPTIONS -ffreestanding -fno-exceptions -fno-rtti
   -fno-unwind-tables -fno-asynchronous-unwind-tables -fno-threadsafe-statics
   -fno-stack-protector -fno-pie)
-# The linker map (build/<preset>/raymarch.map) tells where every section went.
+# The linker map (build/<preset>/raymarch.map, one for each program) tells where every section went.
 set(RAYMARCH_FREESTANDING_LINK_OPTIONS -nostdlib -static -no-pie -L${raymarch_baremetal_dir}
-  -Wl,--gc-sections -Wl,-Map=raymarch.map -Wl,--build-id=none)
+  -Wl,--gc-sections -Wl,-Map=$<TARGET_PROPERTY:NAME>.map -Wl,--build-id=none)
+# GCC writes the call graph with the frames too (a .ci file), from which the memory check finds the
+# deepest chain of calls; clang has no such option.
 list(APPEND RAYMARCH_FREESTANDING_COMPILE_OPTIONS -ffunction-sections -fdata-sections
-  -fstack-usage)
+  -fstack-usage -fcallgraph-info=su)
 set(RAYMARCH_FREESTANDING_LIBRARIES gcc)
 set(RAYMARCH_FREESTANDING_HELPERS OFF)
 
@@ -68,6 +71,7 @@ if(RAYMARCH_BAREMETAL_MACHINE MATCHES "^riscv")
     list(APPEND RAYMARCH_FREESTANDING_COMPILE_OPTIONS -march=rv32gc -mabi=ilp32d)
     # clang links no position-independent program for this target anyway, and would warn of -no-pie.
     list(REMOVE_ITEM RAYMARCH_FREESTANDING_LINK_OPTIONS -no-pie)
+    list(REMOVE_ITEM RAYMARCH_FREESTANDING_COMPILE_OPTIONS -fcallgraph-info=su)
     list(APPEND RAYMARCH_FREESTANDING_LINK_OPTIONS -march=rv32gc -mabi=ilp32d -fuse-ld=lld)
     set(RAYMARCH_FREESTANDING_LIBRARIES "")
     set(RAYMARCH_FREESTANDING_HELPERS ON)
@@ -75,7 +79,13 @@ if(RAYMARCH_BAREMETAL_MACHINE MATCHES "^riscv")
     set(CMAKE_CXX_COMPILER riscv64-linux-gnu-g++)
   endif()
 elseif(RAYMARCH_BAREMETAL_MACHINE STREQUAL "mps2-an386")
-  set(RAYMARCH_BAREMETAL_LINKER_SCRIPT mps2-an386.ld)
+  # The small-memory program in 64 KiB of SRAM, as on a microcontroller; the one with the frame
+  # buffer in the board's PSRAM.
+  if(RAYMARCH_SMALL_MEMORY)
+    set(RAYMARCH_BAREMETAL_LINKER_SCRIPT mps2-an386.ld)
+  else()
+    set(RAYMARCH_BAREMETAL_LINKER_SCRIPT mps2-an386-psram.ld)
+  endif()
   set(CMAKE_CXX_COMPILER arm-none-eabi-g++)
   # FPv4-SP computes floats only: libgcc's software floating point does every double operation,
   # correctly rounded, and src/math/square_root.h the square root of doubles.
@@ -83,9 +93,6 @@ elseif(RAYMARCH_BAREMETAL_MACHINE STREQUAL "mps2-an386")
   list(APPEND RAYMARCH_FREESTANDING_COMPILE_OPTIONS ${raymarch_arm_options})
   list(APPEND RAYMARCH_FREESTANDING_LINK_OPTIONS ${raymarch_arm_options})
   set(CMAKE_CROSSCOMPILING_EMULATOR qemu-system-arm -M mps2-an386 ${qemu_common} -kernel)
-  # The bound of the memory check on the sum of every function's frame: the software doubles'
-  # stack slots (src/app/baremetal/mps2-an386.ld) take it past the 16 KiB of the other machines.
-  set(RAYMARCH_BAREMETAL_STACK_LIMIT 49152)
 else()
   set(RAYMARCH_BAREMETAL_LINKER_SCRIPT qemu-virt-arm.ld)
   # With the memory management unit off, every data access is to device memory, where an

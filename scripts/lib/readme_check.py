@@ -212,8 +212,6 @@ def check_figures(readme):
     with {} where the measured figure goes."""
     freestanding = [f"build/freestanding-{target}/raymarch"
                     for target in ("x86_64", "aarch64", "riscv64", "riscv32")]
-    baremetal = [f"build/baremetal-{machine}/raymarch"
-                 for machine in ("riscv64-virt", "riscv32-virt", "aarch64-virt", "arm-virt")]
     kb = lambda n: f"{round(n / 1000)}"
     data = lambda x: x.get(".data", 0) + x.get(".bss", 0)
     image = lambda x: x.get(".text", 0) + x.get(".rodata", 0) + x.get(".data", 0)
@@ -231,15 +229,6 @@ def check_figures(readme):
          freestanding, lambda s: span([code(x) for x in s], kb), "code {} KB"),
         ("the freestanding programs' constants",
          freestanding, lambda s: span([constants(x) for x in s], kb), "constants {} KB"),
-        ("the bare-metal programs' data (as their memory check: .data and .bss)",
-         baremetal, lambda s: span([data(x) for x in s], grouped),
-         "(the `memory` check, from the ELF file): {} bytes of data"),
-        ("the bare-metal programs' image (.text, .rodata and .data)",
-         baremetal, lambda s: span([image(x) for x in s], kb),
-         "an image (code, constants and initial data) of {} KB"),
-        ("the Cortex-M4 program's image",
-         ["build/baremetal-mps2-an386/raymarch"], lambda s: grouped(image(s[0])),
-         "its image is {} bytes"),
     ]
     def frames(program):
         """Every function's frame at once, as the bare-metal memory check bounds the stack."""
@@ -251,16 +240,29 @@ def check_figures(readme):
                         total += sum(int(line.split("\t")[1]) for line in su if "\t" in line)
         return total
 
-    def stack_span(programs):
-        sums = sorted((frames(p), p.split("/")[1].split("-")[1]) for p in programs)
-        return f"{grouped(sums[0][0])} ({sums[0][1]}) to {grouped(sums[-1][0])} ({sums[-1][1]})"
+    def deepest(program):
+        """The stack bound the bare-metal memory check takes: the deepest chain of calls where
+        GCC wrote call graphs, otherwise every frame at once."""
+        graphs = [os.path.join(folder, name)
+                  for folder, _, names in os.walk(os.path.dirname(program))
+                  for name in names if name.endswith(".ci")]
+        if not graphs:
+            return f"{grouped(frames(program))} bytes (sum)"
+        tool = os.path.join(os.path.dirname(README), "tests", "baremetal", "deepest-stack")
+        out = subprocess.run([tool, program, "raymarchReset", *graphs], capture_output=True,
+                             text=True, check=True).stdout
+        return f"{grouped(int(out.split()[0]))} bytes (chain)"
 
-    stacks = [
-        ("the bare-metal programs' frames, all at once", baremetal, stack_span,
-         "{} bytes, checked under 16 KiB"),
-        ("the Cortex-M4 program's frames", ["build/baremetal-mps2-an386/raymarch"],
-         lambda programs: grouped(frames(programs[0])), "its frames come to {} bytes"),
-    ]
+    stacks = []
+    for machine in ("riscv64-virt", "riscv32-virt", "aarch64-virt", "arm-virt", "mps2-an386"):
+        program = f"build/baremetal-{machine}/raymarch"
+        small = " (small memory)" if machine == "mps2-an386" else ""
+        stacks.append((f"the bare-metal {machine} program's memory", [program],
+                       lambda programs, small=small, machine=machine: (
+                           f"| `baremetal-{machine}`{small} | "
+                           f"{grouped(data(sections_of(programs[0])))} bytes | "
+                           f"{grouped(image(sections_of(programs[0])))} bytes | "
+                           f"{deepest(programs[0])} |"), "{}"))
     # The README wraps its lines anywhere: compare with every run of blanks as one space.
     readme = re.sub(r"\s+", " ", readme)
     faults = checked = 0

@@ -20,6 +20,20 @@ inline uint8_t* rowBytes(int y) { return frameBuffer[y]; }
 
 constexpr char kBanner[] = "Starting raymarching process\n";
 
+// A program built to write only rows RAYMARCH_FIRST_ROW, then every RAYMARCH_ROW_STEP-th, after
+// the same header, samples the whole frame where rendering all of it takes hours (an emulated
+// microcontroller); the program itself writes every row.
+#ifndef RAYMARCH_FIRST_ROW
+#define RAYMARCH_FIRST_ROW 0
+#endif
+#ifndef RAYMARCH_ROW_STEP
+#define RAYMARCH_ROW_STEP 1
+#endif
+constexpr int kFirstRow = RAYMARCH_FIRST_ROW;
+constexpr int kRowStep = RAYMARCH_ROW_STEP;
+static_assert(kFirstRow >= 0 && kFirstRow < rm::kImageHeight && kRowStep > 0,
+              "the sampled rows start within the image and step forward");
+
 }  // namespace
 
 int main() {
@@ -34,7 +48,7 @@ int main() {
 
     const TgaHeader header = makeTgaHeader();
     writeImageBytes(header.bytes, kTgaHeaderSize);
-    for (int y = 0; y < kImageHeight; ++y) {
+    for (int y = kFirstRow; y < kImageHeight; y += kRowStep) {
         writeProgress(".", 1);
         uint8_t* const row = rowBytes(y);
         renderRow(y, row);
