@@ -39,6 +39,7 @@ if(RAYMARCH_CROSS_TRIPLE MATCHES "mingw32$")
 else()
   set(CMAKE_SYSTEM_NAME Linux)
   set(CMAKE_CXX_COMPILER ${RAYMARCH_CROSS_TRIPLE}-g++)
+  set(CMAKE_C_COMPILER ${RAYMARCH_CROSS_TRIPLE}-gcc)
   # QEMU names some of its emulators differently from the triple.
   set(raymarch_qemu_arch ${raymarch_cross_arch})
   if(raymarch_cross_arch MATCHES "^i[3-6]86$")
