@@ -10,7 +10,9 @@
 #   cmake --build build/my-s390x && ctest --test-dir build/my-s390x -L sampled -j2
 #
 # A cross build needs no GoogleTest for the target: its tests are the golden rows and the
-# executable's output (tests/image), and RAYMARCH_UNIT_TESTS stays off.
+# executable's output (tests/image), and RAYMARCH_UNIT_TESTS stays off. The aarch64 preset turns it
+# on, and tests/CMakeLists.txt builds GoogleTest from Debian's sources (package googletest) for the
+# fast paths' unit tests, which run under qemu-aarch64 too.
 #
 # Linux targets use <triple>-g++ (package g++-<triple>) and run under user-mode QEMU (package
 # qemu-user):
@@ -39,6 +41,7 @@ if(RAYMARCH_CROSS_TRIPLE MATCHES "mingw32$")
 else()
   set(CMAKE_SYSTEM_NAME Linux)
   set(CMAKE_CXX_COMPILER ${RAYMARCH_CROSS_TRIPLE}-g++)
+  set(CMAKE_C_COMPILER ${RAYMARCH_CROSS_TRIPLE}-gcc)
   # QEMU names some of its emulators differently from the triple.
   set(raymarch_qemu_arch ${raymarch_cross_arch})
   if(raymarch_cross_arch MATCHES "^i[3-6]86$")

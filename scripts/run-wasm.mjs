@@ -19,21 +19,30 @@
 import { closeSync, constants, fstatSync, openSync, readSync, writeSync } from 'node:fs';
 import { WASI } from 'node:wasi';
 
-const usage = 'usage: scripts/run-wasm.mjs MODULE.wasm';
+const usage = 'usage: scripts/run-wasm.mjs [--dir DIRECTORY]... MODULE.wasm [ARGUMENT]...';
 
 function fail(message, status) {
     writeSync(2, `run-wasm: ${message}\n`);
     process.exit(status);
 }
 
-if (process.argv.length !== 3 || process.argv[2].startsWith('-')) {
-    if (process.argv[2] === '-h' || process.argv[2] === '--help') {
+// Each --dir lets the module read and write one host folder, under the same absolute path.
+const preopens = {};
+let next = 2;
+for (; process.argv[next] === '--dir' && next + 1 < process.argv.length; next += 2) {
+    const directory = process.argv[next + 1];
+    if (!directory.startsWith('/')) fail(`--dir takes an absolute path, not ${directory}`, 2);
+    preopens[directory] = directory;
+}
+if (next >= process.argv.length || process.argv[next].startsWith('-')) {
+    if (process.argv[next] === '-h' || process.argv[next] === '--help') {
         writeSync(1, `${usage}\n`);
         process.exit(0);
     }
     fail(usage, 2);
 }
-const modulePath = process.argv[2];
+const modulePath = process.argv[next];
+const moduleArgs = process.argv.slice(next + 1);
 const kMaxModule = 64 * 1024 * 1024;
 
 // O_NONBLOCK so that opening a FIFO with no writer returns at once, to be refused by its type.
@@ -64,13 +73,14 @@ try {
     fail(`cannot load ${modulePath}: ${error.message}`, 2);
 }
 
-// No arguments beyond the program name, no environment and no directories: the module takes no
-// input. returnOnExit makes proc_exit end start() with the status instead of ending Node at once.
+// No environment, and no directories but those named: the renderer takes no input, and only
+// the tests read files. returnOnExit makes proc_exit end start() with the status instead of
+// ending Node at once.
 const wasi = new WASI({
     version: 'preview1',
-    args: [modulePath],
+    args: [modulePath, ...moduleArgs],
     env: {},
-    preopens: {},
+    preopens,
     stdin: 0,
     stdout: 1,
     stderr: 2,

@@ -1,6 +1,8 @@
 // The matrix product and the sculpture frame built with it.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "math/float_bits.h"
 #include "reference/mat4_multiply.h"
 #include "scene/sculpture.h"
@@ -43,13 +45,55 @@ TEST(Mat4MultiplyTest, SumsEachElementFromTheFirstTermToTheLast) {
     EXPECT_EQ(floatBits(product.m[5]), floatBits(-0.0f));
 }
 
-TEST(SculptureFrameTest, TurnsAreTheFixedYawAndPitch) {
-    const float r = 0.70710677f;  // the float nearest the square root of one half
-    const float c = 0.83867055f;  // cos 33 degrees
-    const float s = 0.54463905f;  // sin 33 degrees
-    expectSameBits(kSculptureYaw, {{r, 0, -r, 0, 0, 1, 0, 0, r, 0, r, 0, 0, 0, 0, 1}});
-    // The element in row 1, column 0 is a negative zero.
-    expectSameBits(kSculpturePitch, {{1, -0.0f, 0, 0, 0, c, -s, 0, 0, s, c, 0, 0, 0, 0, 1}});
+// Cosine and sine by their series, in double: the values to hold the stored floats to, from
+// nothing but the angle (no C library).
+double seriesCosine(double x) {
+    double term = 1.0, sum = 1.0;
+    for (int k = 1; k < 20; ++k) {
+        term *= -x * x / ((2 * k - 1) * (2 * k));
+        sum += term;
+    }
+    return sum;
+}
+double seriesSine(double x) { return seriesCosine(x - 0x1.921fb54442d18p+0); }
+
+// The float nearest VALUE, and VALUE more than a hundred-thousandth of an ulp from a tie, so that
+// the series' last bits cannot decide it.
+float nearestFloat(double value) {
+    const float nearest = static_cast<float>(value);
+    const double ulp = std::ldexp(1.0, std::ilogb(nearest) - 23);
+    const double offset = std::fabs(value - double{nearest});
+    EXPECT_LT(offset, ulp / 2 * (1 - 1e-5)) << value;
+    return nearest;
+}
+
+// Turns by DEGREES about the y and the x axis (right-handed, columns stored one after the other),
+// each element the float nearest its true value.
+Mat4 turnAboutY(double degrees) {
+    const double angle = degrees * (0x1.921fb54442d18p+1 / 180);
+    const float c = nearestFloat(seriesCosine(angle)), s = nearestFloat(seriesSine(angle));
+    return {{c, 0, -s, 0, 0, 1, 0, 0, s, 0, c, 0, 0, 0, 0, 1}};
+}
+Mat4 turnAboutX(double degrees) {
+    const double angle = degrees * (0x1.921fb54442d18p+1 / 180);
+    const float c = nearestFloat(seriesCosine(angle)), s = nearestFloat(seriesSine(angle));
+    return {{1, 0, 0, 0, 0, c, s, 0, 0, -s, c, 0, 0, 0, 0, 1}};
+}
+
+TEST(SculptureFrameTest, YawIsFortyFiveDegreesAboutY) {
+    expectSameBits(kSculptureYaw, turnAboutY(45));
+    // The float nearest the square root of one half, to the last bit: squares of the points half
+    // an ulp either side of it (exact in double) lie either side of one half.
+    const double r = kSculptureYaw.m[0];
+    EXPECT_LT((r - 0x1p-25) * (r - 0x1p-25), 0.5);
+    EXPECT_GT((r + 0x1p-25) * (r + 0x1p-25), 0.5);
+}
+
+TEST(SculptureFrameTest, PitchIsMinusThirtyThreeDegreesAboutX) {
+    Mat4 expected = turnAboutX(-33);
+    // Its row 1, column 0 is a negative zero, which the frame's product then meets.
+    expected.m[1] = -0.0f;
+    expectSameBits(kSculpturePitch, expected);
 }
 
 TEST(SculptureFrameTest, IsThePitchTurnedByTheYaw) {

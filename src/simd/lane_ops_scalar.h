@@ -111,7 +111,10 @@ struct LaneOpsScalar {
     static I setI(int32_t v) { return v; }
     static I loadI(const int32_t* p) { return *p; }
     static void storeI(int32_t* p, I v) { *p = v; }
-    static I addI(I a, I b) { return a + b; }
+    // Wraps as the vector lanes' additions do: a cell index past the 32-bit range is no overflow.
+    static I addI(I a, I b) {
+        return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+    }
     static I andI(I a, I b) { return a & b; }
     static I orI(I a, I b) { return a | b; }
     static I shiftLeftI(I a, int n) { return static_cast<int32_t>(static_cast<uint32_t>(a) << n); }

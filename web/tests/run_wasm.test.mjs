@@ -64,9 +64,10 @@ test('a file of the right size that is no module is refused; bad arguments get t
     const empty = join(work, 'empty.wasm');
     writeFileSync(empty, '');
     assert.equal(run([empty]).status, 2);
-    for (const args of [[], ['a.wasm', 'b.wasm'], ['-x']]) {
+    assert.match(run(['--dir', 'relative', empty]).stderr, /--dir takes an absolute path/);
+    for (const args of [[], ['--dir'], ['--dir', '/tmp', '-x'], ['-x']]) {
         const result = run(args);
         assert.equal(result.status, 2, args.join(' '));
-        assert.match(result.stderr, /usage: scripts\/run-wasm\.mjs MODULE\.wasm/, args.join(' '));
+        assert.match(result.stderr, /usage: scripts\/run-wasm\.mjs \[--dir DIRECTORY\]\.\.\. MODULE\.wasm/, args.join(' '));
     }
 });
