@@ -14,11 +14,12 @@
 #include "math/float_environment.h"
 #include "render/camera.h"
 #include "render/render_row.h"
-#include "scene/scene_setup.h"
+#include "simd/simd_level.h"
 
 namespace {
 
 std::uint8_t file[rm::kTgaHeaderSize + rm::kImageHeight * rm::kRowBytes];
+rm::RowWorkspace work;
 
 }  // namespace
 
@@ -31,7 +32,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s [--simd scalar|avx2|avx512|neon]\n", argv[0]);
         return 2;
     }
-    if (!rm::buildScene(level)) {
+    if (!rm::setSimdLevel(level)) {
         std::fprintf(stderr, "raymarch_frame: this processor lacks %s\n", rm::simdLevelName(level));
         return 3;
     }
@@ -41,7 +42,7 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t cpuStart = std::clock();
     for (int y = 0; y < rm::kImageHeight; ++y)
-        rm::renderRow(y, file + rm::kTgaHeaderSize + y * rm::kRowBytes);
+        rm::renderRow(y, file + rm::kTgaHeaderSize + y * rm::kRowBytes, work);
     const double cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -9,7 +9,8 @@
 #include "noise/perlin_noise.h"
 #include "reference/fields.h"
 #include "reference/noise.h"
-#include "support/seed_zero_noise.h"
+#include "scene/scene_noise.h"
+#include "simd/simd_level.h"
 
 namespace rm {
 namespace {
@@ -42,7 +43,7 @@ TEST(GroundDistanceTest, LiesAbout11Point3BelowTheOrigin) {
 }
 
 TEST(GroundDistanceTest, SumsThreeNoiseSamplesOfTheTurnedPlane) {
-    rmtest::publishSeedZeroNoise();
+    rm::setSimdLevel(rm::SimdLevel::Scalar);
     const PerlinNoise table = makePerlinNoise(0);
     std::mt19937 engine(3);
     std::uniform_real_distribution<float> horizontal(-3000.0f, 3000.0f);
@@ -55,7 +56,7 @@ TEST(GroundDistanceTest, SumsThreeNoiseSamplesOfTheTurnedPlane) {
             << p.x << ", " << p.y << ", " << p.z;
         // The renderer's field on the published ground noise, a point at a time.
         float g = 0.0f;
-        groundDistanceMany(&p, 1, &g);
+        groundDistanceMany(kScenePlaneHashes, &p, 1, &g);
         ASSERT_EQ(floatBits(g), expected) << p.x << ", " << p.y << ", " << p.z;
     }
     EXPECT_EQ(floatBits(groundDistance(table, {0, 0, 0})),

@@ -9,20 +9,21 @@
 #include "reference/trace.h"
 #include "render/camera.h"
 #include "support/golden_rows.h"
-#include "support/seed_zero_noise.h"
+#include "support/row_workspace.h"
+#include "simd/simd_level.h"
 
 namespace rm {
 namespace {
 
 TEST(RenderRowTest, MatchesTheExactImage) {
-    rmtest::publishSeedZeroNoise();
+    rm::setSimdLevel(rm::SimdLevel::Scalar);
     rmtest::GoldenImage golden;
     ASSERT_TRUE(rmtest::loadGoldenImage(RAYMARCH_GOLDEN_ROWS, golden));
     // Ground only (0), ground and sculpture (300, 512), the horizon (640), sculpture against the
     // sky (700) and sky only (1023).
     for (const int y : {0, 300, 512, 640, 700, 1023}) {
         uint8_t row[kRowBytes];
-        renderRow(y, row);
+        renderRow(y, row, rmtest::rowWorkspace());
         EXPECT_EQ(rm::tools::sha256Hex(row, sizeof row), golden.rowHashes[y]) << "row " << y;
     }
 }
@@ -31,7 +32,7 @@ TEST(RenderRowTest, MatchesTheExactImage) {
 // the full octave noise. Rows of sculpture and ground (512), sculpture against the sky (700) and
 // sky alone (1023).
 TEST(RenderRowTest, ShadingEachPixelOnItsOwnGivesTheSameRows) {
-    rmtest::publishSeedZeroNoise();
+    rm::setSimdLevel(rm::SimdLevel::Scalar);
     rmtest::GoldenImage golden;
     ASSERT_TRUE(rmtest::loadGoldenImage(RAYMARCH_GOLDEN_ROWS, golden));
     for (const int y : {512, 700, 1023}) {

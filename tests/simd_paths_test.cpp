@@ -10,7 +10,7 @@
 
 #include "common/sha256.h"
 #include "math/float_bits.h"
-#include "noise/noise_objects.h"
+#include "scene/scene_noise.h"
 #include "reference/fields.h"
 #include "reference/march.h"
 #include "reference/noise.h"
@@ -26,7 +26,8 @@
 #include "scene/sculpture_cells.h"
 #include "simd/simd_level.h"
 #include "support/golden_rows.h"
-#include "support/seed_zero_noise.h"
+#include "support/row_workspace.h"
+#include "simd/simd_level.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ using PlainFields = rm::reference::SceneFields;
 
 float groundAt(Vec3 p) {
     float g = 0.0f;
-    rm::kernels().groundDistanceMany(&p, 1, &g);
+    rm::kernels().groundDistanceMany(rm::kScenePlaneHashes, &p, 1, &g);
     return g;
 }
 
@@ -72,7 +73,7 @@ std::vector<Vec3> samplePoints(int count) {
 class SimdPathTest : public testing::TestWithParam<SimdLevel> {
 protected:
     void SetUp() override {
-        rmtest::publishSeedZeroNoise();
+        rm::setSimdLevel(rm::SimdLevel::Scalar);
         if (!rm::setSimdLevel(GetParam())) GTEST_SKIP() << "the processor lacks this path";
         // The kernels are those of the level chosen, not a plain table standing in for them.
         ASSERT_EQ(rm::kernels().level, GetParam());
@@ -92,7 +93,7 @@ TEST_P(SimdPathTest, FieldsMatchThePlainEvaluation) {
     const std::vector<Vec3> points = samplePoints(1000);
     for (int count : {1, 5, 6, 8, 13}) {
         std::vector<float> many(count);
-        rm::kernels().groundDistanceMany(points.data() + count, count, many.data());
+        rm::kernels().groundDistanceMany(rm::kScenePlaneHashes, points.data() + count, count, many.data());
         for (int i = 0; i < count; ++i) {
             ASSERT_EQ(rm::floatBits(many[i]), rm::floatBits(plain.ground(points[count + i])));
         }
@@ -124,14 +125,14 @@ TEST_P(SimdPathTest, OctaveNoiseMatchesTheSumOfOctaves) {
         const double x = coordinate(random);
         const double y = coordinate(random);
         // Equal up to the sign of a zero sum, which no caller can tell apart.
-        ASSERT_EQ(rm::kernels().octaveNoisePlane(*rm::skyHashes, rm::skyNoise->octaves, x, y) + 0.0,
-                  rm::reference::octaveNoise(*rm::skyNoise, x, y, 0.0) + 0.0);
+        ASSERT_EQ(rm::kernels().octaveNoisePlane(rm::kScenePlaneHashes, rm::kSkyNoise.octaves, x, y) + 0.0,
+                  rm::reference::octaveNoise(rm::kSkyNoise, x, y, 0.0) + 0.0);
     }
     for (int octaves : {0, 1, 3, 8, 9, 17}) {
         EXPECT_EQ(
-            rm::doubleBits(rm::kernels().octaveNoisePlane(*rm::skyHashes, octaves, 3.7, -1.2)),
+            rm::doubleBits(rm::kernels().octaveNoisePlane(rm::kScenePlaneHashes, octaves, 3.7, -1.2)),
             rm::doubleBits(
-                rm::reference::octaveNoise({rm::skyNoise->base, octaves}, 3.7, -1.2, 0.0)))
+                rm::reference::octaveNoise({rm::kSkyNoise.base, octaves}, 3.7, -1.2, 0.0)))
             << octaves << " octaves";
     }
 }
@@ -145,7 +146,7 @@ TEST_P(SimdPathTest, SkyMatchesThePlainSky) {
         const float k = 1.0f / std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
         d = {d.x * k, d.y * k, d.z * k};
         const Vec3 fast = rm::skyColor(o, d);
-        const Vec3 plain = rm::reference::skyColor(*rm::skyNoise, o, d);
+        const Vec3 plain = rm::reference::skyColor(rm::kSkyNoise, o, d);
         ASSERT_EQ(rm::floatBits(fast.x), rm::floatBits(plain.x));
     }
 }
@@ -253,7 +254,7 @@ void expectPlainMarches(const std::vector<rm::Ray>& rays, const std::vector<rm::
 TEST_P(SimdPathTest, LaneMarchMatchesTheScalarMarch) {
     const std::vector<rm::Ray> rays = marchTestRays();
     std::vector<rm::MarchHit> hits(rays.size());
-    rm::kernels().marchRays(rays.data(), static_cast<int>(rays.size()), hits.data());
+    rm::kernels().marchRays(rm::kScenePlaneHashes, rays.data(), static_cast<int>(rays.size()), hits.data());
     expectPlainMarches(rays, hits);
 }
 
@@ -280,7 +281,7 @@ void expectSingleLaneMarch(const std::vector<rm::Ray>& rays) {
 // gradients written out for each pair of codes or read as factors, the finest ground sample always
 // taken or left out where the sculpture is nearer, 1 or 4 rays at once.
 TEST(SingleLaneMarch, EveryWayIsThePlainOne) {
-    rmtest::publishSeedZeroNoise();
+    rm::setSimdLevel(rm::SimdLevel::Scalar);
     const std::vector<rm::Ray> rays = marchTestRays();
     using Seen = rm::LaneOpsScalar;
     using Other = LaneOpsScalarOtherConstants;
@@ -300,7 +301,7 @@ TEST_P(SimdPathTest, RowsMatchTheExactImage) {
     // Sky, ground, sculpture, the reflections of the sculpture in the ground and the top row.
     static uint8_t row[rm::kRowBytes];
     for (int y : {0, 211, 420, 512, 575, 700, 1023}) {
-        rm::renderRow(y, row);
+        rm::renderRow(y, row, rmtest::rowWorkspace());
         EXPECT_EQ(rm::tools::sha256Hex(row, sizeof row), golden.rowHashes[y]) << "row " << y;
     }
 }

@@ -4,7 +4,7 @@
 #include "math/float_environment.h"
 #include "render/camera.h"
 #include "render/render_row.h"
-#include "scene/scene_setup.h"
+#include "simd/simd_level.h"
 
 namespace {
 
@@ -16,6 +16,7 @@ inline uint8_t* rowBytes(int) { return rowBuffer; }
 uint8_t frameBuffer[rm::kImageHeight][rm::kRowBytes];
 inline uint8_t* rowBytes(int y) { return frameBuffer[y]; }
 #endif
+rm::RowWorkspace rowWorkspace;
 
 constexpr char kBanner[] = "Starting raymarching process\n";
 
@@ -28,14 +29,14 @@ int main() {
     setFloatEnvironment();
     writeProgress(kBanner, sizeof kBanner - 1);
 
-    buildScene(bestSimdLevel());
+    setSimdLevel(bestSimdLevel());
 
     const TgaHeader header = makeTgaHeader();
     writeImageBytes(header.bytes, kTgaHeaderSize);
     for (int y = 0; y < kImageHeight; ++y) {
         writeProgress(".", 1);
         uint8_t* const row = rowBytes(y);
-        renderRow(y, row);
+        renderRow(y, row, rowWorkspace);
         writeImageBytes(row, kRowBytes);
     }
     hostExit(0);

@@ -50,6 +50,26 @@ inline uint16_t planeCornerCodes(const PlaneHashes& hashes, int32_t cell) {
 }
 #endif
 
-void buildPlaneHashes(const PerlinNoise& table, PlaneHashes& out);
+// The four corner codes of cell (x, y) of a table, as planeCornerCodes gives them.
+constexpr uint16_t planeCellCodes(const PerlinNoise& table, int32_t x, int32_t y) {
+    const int32_t* p = table.perm;
+    auto hash = [p](int32_t hx, int32_t hy) {
+        return planeGradientCode(static_cast<uint32_t>(p[p[p[hx & 255] + (hy & 255)]] & 15));
+    };
+    return static_cast<uint16_t>(hash(x, y) | hash(x + 1, y) << 4 | hash(x, y + 1) << 8 |
+                                 hash(x + 1, y + 1) << 12);
+}
+
+#ifdef RAYMARCH_SMALL_MEMORY
+constexpr PlaneHashes makePlaneHashes(const PerlinNoise& table) {
+    PlaneHashes out{};
+    for (int32_t i = 0; i < 512; ++i) {
+        out.perm[i] = static_cast<uint8_t>(table.perm[i]);
+        out.codes[i] =
+            static_cast<uint8_t>(planeGradientCode(static_cast<uint32_t>(table.perm[i] & 15)));
+    }
+    return out;
+}
+#endif
 
 }  // namespace rm

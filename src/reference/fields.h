@@ -3,7 +3,7 @@
 #include <type_traits>
 
 #include "math/vec3.h"
-#include "noise/noise_objects.h"
+#include "scene/scene_noise.h"
 #include "noise/perlin_noise.h"
 #include "reference/mat4_multiply.h"
 #include "reference/noise.h"
@@ -155,7 +155,7 @@ struct ObservedFields {
     }
     FloatOf<Observer> ground(Observer& observer, Vec3Of<Observer> p) const {
         const ObservedScope<Observer> scope(observer, "ground");
-        return groundDistance(observer, *groundNoise, p);
+        return groundDistance(observer, kGroundNoise, p);
     }
 };
 

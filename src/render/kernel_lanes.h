@@ -2,7 +2,6 @@
 
 // The table of kernels of one instruction set, written once over its lane operations V
 // (simd/lane_ops_*.h), with kGroups groups of V's lanes marched side by side.
-#include "noise/noise_objects.h"
 #include "noise/octave_noise_lanes.h"
 #include "render/kernel_table.h"
 #include "render/march_lanes.h"
@@ -41,16 +40,17 @@ struct LaneKernels {
         }
     };
 
-    static void marchRays(const Ray* rays, int count, MarchHit* hits) {
+    static void marchRays(const PlaneHashes& ground, const Ray* rays, int count, MarchHit* hits) {
         if constexpr (V::kWidth == 1) {
-            marchRaysLanes<V, NearestCapsules, kGroups>(rays, count, hits);
+            marchRaysLanes<V, NearestCapsules, kGroups>(ground, rays, count, hits);
         } else {
-            marchRaysLanes<V, CandidateCapsules, kGroups>(rays, count, hits);
+            marchRaysLanes<V, CandidateCapsules, kGroups>(ground, rays, count, hits);
         }
     }
 
-    static void groundDistanceMany(const Vec3* points, int count, float* out) {
-        groundDistanceManyLanes<V>(*groundHashes, points, count, out);
+    static void groundDistanceMany(const PlaneHashes& ground, const Vec3* points, int count,
+                                   float* out) {
+        groundDistanceManyLanes<V>(ground, points, count, out);
     }
 
     // A single point takes the candidate capsules of its cell, as a single ray's march does.

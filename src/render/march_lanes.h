@@ -4,7 +4,6 @@
 // (see simd/lane_ops_*.h). Each lane takes exactly the passes of the scalar march of its own ray:
 // the same points, field values, choices and steps. A lane whose ray ends takes the next ray at
 // once.
-#include "noise/noise_objects.h"
 #include "render/march_constants.h"
 #include "render/march_hit.h"
 #include "render/ray.h"
@@ -299,9 +298,8 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
 // cannot rule the sculpture out.
 // kSkipFine: whether a single lane leaves out the finest ground sample where it can.
 template <class V, class Sculpture, int kGroups, bool kSkipFine = kSingleLaneSkipsFineGround>
-void marchRaysLanes(const Ray* rays, int count, MarchHit* hits) {
+void marchRaysLanes(const PlaneHashes& hashes, const Ray* rays, int count, MarchHit* hits) {
     if (count <= 0) return;
-    const PlaneHashes& hashes = *groundHashes;
     const MarchConstants& k = V::kConstantsInCode ? kMarchConstants : *kMarchConstantsUnseen;
     MarchLanes<V, kGroups> l;
     if constexpr (V::kWidth == 1) l.cells.forget();

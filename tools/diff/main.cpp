@@ -16,7 +16,7 @@
 #include "diff/image_difference.h"
 #include "diff/tga_file.h"
 #include "math/float_environment.h"
-#include "scene/scene_setup.h"
+#include "simd/simd_level.h"
 
 namespace {
 
@@ -218,7 +218,7 @@ int main(int argc, char** argv) {
     // first that is not exact; then the first differing row through the plain evaluation that
     // the traces come from.
     const rm::SimdLevel level = rm::bestSimdLevel();
-    rm::buildScene(level);
+    rm::setSimdLevel(level);
     const char* levelName = kLevelNames[static_cast<int>(level)];
     std::vector<std::uint8_t> exact(kTgaPixelBytes);
     const int wrongRow = renderRowsChecked(rows, exact.data());

@@ -14,7 +14,7 @@
 #include "common/output.h"
 #include "math/float_environment.h"
 #include "render/camera.h"
-#include "scene/scene_setup.h"
+#include "simd/simd_level.h"
 #include "trace/trace_compare.h"
 #include "trace/trace_log.h"
 #include "trace/trace_reader.h"
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     if (x < 0 || y < 0) return usage();
 
     // The renderer's bytes come from the path raymarch takes on this processor.
-    rm::buildScene(rm::bestSimdLevel());
+    rm::setSimdLevel(rm::bestSimdLevel());
 
     Output out(1);
     if (!against) {
