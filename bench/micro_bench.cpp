@@ -2,7 +2,6 @@
 #include <benchmark/benchmark.h>
 
 #include "math/float_environment.h"
-#include "scene/scene_noise.h"
 #include "noise/octave_noise.h"
 #include "noise/perlin_noise.h"
 #include "noise/plane_noise_lanes.h"
@@ -15,7 +14,7 @@
 #include "render/render_row.h"
 #include "render/sky.h"
 #include "scene/ground.h"
-#include "simd/simd_level.h"
+#include "scene/scene_noise.h"
 #include "scene/sculpture.h"
 #include "scene/sculpture_lanes.h"
 #include "simd/lane_ops_scalar.h"

@@ -21,10 +21,10 @@
 #include "common/exact_rows.h"
 #include "common/sha256.h"
 #include "diff/image_difference.h"
-#include "scene/scene_noise.h"
 #include "noise/perlin_noise.h"
-#include "support/child_process.h"
+#include "scene/scene_noise.h"
 #include "simd/simd_level.h"
+#include "support/child_process.h"
 #include "support/text_files.h"
 
 namespace {

@@ -22,7 +22,6 @@
 #include "simd/simd_level.h"
 #include "support/child_process.h"
 #include "support/row_workspace.h"
-#include "simd/simd_level.h"
 #include "support/text_files.h"
 #include "trace/trace_compare.h"
 #include "trace/trace_log.h"

@@ -8,9 +8,9 @@
 #include "common/sha256.h"
 #include "reference/trace.h"
 #include "render/camera.h"
+#include "simd/simd_level.h"
 #include "support/golden_rows.h"
 #include "support/row_workspace.h"
-#include "simd/simd_level.h"
 
 namespace rm {
 namespace {

@@ -10,7 +10,6 @@
 
 #include "common/sha256.h"
 #include "math/float_bits.h"
-#include "scene/scene_noise.h"
 #include "reference/fields.h"
 #include "reference/march.h"
 #include "reference/noise.h"
@@ -21,13 +20,13 @@
 #include "render/march_lanes.h"
 #include "render/render_row.h"
 #include "render/sky.h"
+#include "scene/scene_noise.h"
 #include "scene/sculpture.h"
 #include "scene/sculpture_bound.h"
 #include "scene/sculpture_cells.h"
 #include "simd/simd_level.h"
 #include "support/golden_rows.h"
 #include "support/row_workspace.h"
-#include "simd/simd_level.h"
 
 namespace {
 
@@ -93,7 +92,8 @@ TEST_P(SimdPathTest, FieldsMatchThePlainEvaluation) {
     const std::vector<Vec3> points = samplePoints(1000);
     for (int count : {1, 5, 6, 8, 13}) {
         std::vector<float> many(count);
-        rm::kernels().groundDistanceMany(rm::kScenePlaneHashes, points.data() + count, count, many.data());
+        rm::kernels().groundDistanceMany(rm::kScenePlaneHashes, points.data() + count, count,
+                                         many.data());
         for (int i = 0; i < count; ++i) {
             ASSERT_EQ(rm::floatBits(many[i]), rm::floatBits(plain.ground(points[count + i])));
         }
@@ -125,14 +125,16 @@ TEST_P(SimdPathTest, OctaveNoiseMatchesTheSumOfOctaves) {
         const double x = coordinate(random);
         const double y = coordinate(random);
         // Equal up to the sign of a zero sum, which no caller can tell apart.
-        ASSERT_EQ(rm::kernels().octaveNoisePlane(rm::kScenePlaneHashes, rm::kSkyNoise.octaves, x, y) + 0.0,
-                  rm::reference::octaveNoise(rm::kSkyNoise, x, y, 0.0) + 0.0);
+        ASSERT_EQ(
+            rm::kernels().octaveNoisePlane(rm::kScenePlaneHashes, rm::kSkyNoise.octaves, x, y) +
+                0.0,
+            rm::reference::octaveNoise(rm::kSkyNoise, x, y, 0.0) + 0.0);
     }
     for (int octaves : {0, 1, 3, 8, 9, 17}) {
-        EXPECT_EQ(
-            rm::doubleBits(rm::kernels().octaveNoisePlane(rm::kScenePlaneHashes, octaves, 3.7, -1.2)),
-            rm::doubleBits(
-                rm::reference::octaveNoise({rm::kSkyNoise.base, octaves}, 3.7, -1.2, 0.0)))
+        EXPECT_EQ(rm::doubleBits(
+                      rm::kernels().octaveNoisePlane(rm::kScenePlaneHashes, octaves, 3.7, -1.2)),
+                  rm::doubleBits(
+                      rm::reference::octaveNoise({rm::kSkyNoise.base, octaves}, 3.7, -1.2, 0.0)))
             << octaves << " octaves";
     }
 }
@@ -155,7 +157,7 @@ TEST_P(SimdPathTest, SkyMatchesThePlainSky) {
 // limit or the far limit elsewhere, in and beyond the grid of candidate capsules and on the faces
 // of its cells.
 TEST(SingleLaneSculpture, IsExactUpToItsLimit) {
-    using Nearest = rm::LaneKernels<rm::LaneOpsScalar, 1>::NearestCapsules;
+    using Nearest = rm::LaneKernels<rm::LaneOpsScalar>::NearestCapsules;
     std::mt19937 random(31);
     const float span = static_cast<float>(rm::kCellsPerAxis) * rm::kCellSize;
     std::uniform_real_distribution<float> across(-8.0f, span + 8.0f);
@@ -254,7 +256,8 @@ void expectPlainMarches(const std::vector<rm::Ray>& rays, const std::vector<rm::
 TEST_P(SimdPathTest, LaneMarchMatchesTheScalarMarch) {
     const std::vector<rm::Ray> rays = marchTestRays();
     std::vector<rm::MarchHit> hits(rays.size());
-    rm::kernels().marchRays(rm::kScenePlaneHashes, rays.data(), static_cast<int>(rays.size()), hits.data());
+    rm::kernels().marchRays(rm::kScenePlaneHashes, rays.data(), static_cast<int>(rays.size()),
+                            hits.data());
     expectPlainMarches(rays, hits);
 }
 
@@ -266,33 +269,46 @@ struct LaneOpsScalarOtherConstants : rm::LaneOpsScalar {
 
 // And with its gradients the other way round (see OtherGradientLaneOps in the noise tests).
 struct LaneOpsScalarOtherGradients : rm::LaneOpsScalar {
-    static constexpr bool kGradientCodeCases = !rm::LaneOpsScalar::kGradientCodeCases;
+    static constexpr rm::GradientForm kGradients =
+        rm::LaneOpsScalar::kGradients == rm::GradientForm::PairCases ? rm::GradientForm::PairFactors
+                                                                     : rm::GradientForm::PairCases;
 };
 
-template <class V, int kGroups, bool kSkipFine>
+// A set of single lanes marching kGroups rays at once, remembering kRemembered ground cells, and
+// leaving out the finest ground sample where it can or not.
+template <class Base, int kGroupCount, int kRemembered, bool kSkipFine>
+struct SingleLaneMarchOf : Base {
+    static constexpr int kGroups = kGroupCount;
+    static constexpr int kRememberedGroundCells = kRemembered;
+    static constexpr bool kSkipsFineGround = kSkipFine;
+};
+
+template <class Base, int kGroups, int kRemembered, bool kSkipFine>
 void expectSingleLaneMarch(const std::vector<rm::Ray>& rays) {
+    using V = SingleLaneMarchOf<Base, kGroups, kRemembered, kSkipFine>;
     std::vector<rm::MarchHit> hits(rays.size());
-    rm::marchRaysLanes<V, typename rm::LaneKernels<V, kGroups>::NearestCapsules, kGroups,
-                       kSkipFine>(rays.data(), static_cast<int>(rays.size()), hits.data());
+    rm::marchRaysLanes<V, typename rm::LaneKernels<V>::NearestCapsules>(
+        rm::kScenePlaneHashes, rays.data(), static_cast<int>(rays.size()), hits.data());
     expectPlainMarches(rays, hits);
 }
 
 // Every way a single lane can march, this processor's and the others: constants seen or read,
 // gradients written out for each pair of codes or read as factors, the finest ground sample always
-// taken or left out where the sculpture is nearer, 1 or 4 rays at once.
+// taken or left out where the sculpture is nearer, 2 or 3 ground cells remembered, 1 or 4 rays at
+// once.
 TEST(SingleLaneMarch, EveryWayIsThePlainOne) {
     rm::setSimdLevel(rm::SimdLevel::Scalar);
     const std::vector<rm::Ray> rays = marchTestRays();
     using Seen = rm::LaneOpsScalar;
     using Other = LaneOpsScalarOtherConstants;
-    expectSingleLaneMarch<Seen, 1, true>(rays);
-    expectSingleLaneMarch<Seen, 1, false>(rays);
-    expectSingleLaneMarch<Seen, 4, true>(rays);
-    expectSingleLaneMarch<Seen, 4, false>(rays);
-    expectSingleLaneMarch<Other, 1, true>(rays);
-    expectSingleLaneMarch<Other, 4, false>(rays);
-    expectSingleLaneMarch<LaneOpsScalarOtherGradients, 1, true>(rays);
-    expectSingleLaneMarch<LaneOpsScalarOtherGradients, 4, false>(rays);
+    expectSingleLaneMarch<Seen, 1, 3, true>(rays);
+    expectSingleLaneMarch<Seen, 1, 2, false>(rays);
+    expectSingleLaneMarch<Seen, 4, 2, true>(rays);
+    expectSingleLaneMarch<Seen, 4, 3, false>(rays);
+    expectSingleLaneMarch<Other, 1, 3, true>(rays);
+    expectSingleLaneMarch<Other, 4, 2, false>(rays);
+    expectSingleLaneMarch<LaneOpsScalarOtherGradients, 1, 3, true>(rays);
+    expectSingleLaneMarch<LaneOpsScalarOtherGradients, 4, 2, false>(rays);
 }
 
 TEST_P(SimdPathTest, RowsMatchTheExactImage) {

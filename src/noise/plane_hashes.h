@@ -60,16 +60,21 @@ constexpr uint16_t planeCellCodes(const PerlinNoise& table, int32_t x, int32_t y
                                  hash(x + 1, y + 1) << 12);
 }
 
+// The corner hashes of a table. The scene's own are built by the compiler (scene/scene_noise.h).
+constexpr void buildPlaneHashes(const PerlinNoise& table, PlaneHashes& out) {
 #ifdef RAYMARCH_SMALL_MEMORY
-constexpr PlaneHashes makePlaneHashes(const PerlinNoise& table) {
-    PlaneHashes out{};
     for (int32_t i = 0; i < 512; ++i) {
         out.perm[i] = static_cast<uint8_t>(table.perm[i]);
         out.codes[i] =
             static_cast<uint8_t>(planeGradientCode(static_cast<uint32_t>(table.perm[i] & 15)));
     }
-    return out;
-}
+#else
+    for (int32_t x = 0; x < 256; ++x) {
+        for (int32_t y = 0; y < 256; ++y)
+            out.corners[x * 256 + y] = planeCellCodes(table, x, y);
+    }
+    out.corners[256 * 256] = 0;
 #endif
+}
 
 }  // namespace rm

@@ -1,7 +1,7 @@
 #pragma once
 
 // The table of kernels of one instruction set, written once over its lane operations V
-// (simd/lane_ops_*.h), with kGroups groups of V's lanes marched side by side.
+// (simd/lane_ops_*.h), on the choices V states (simd/lane_strategies.h).
 #include "noise/octave_noise_lanes.h"
 #include "render/kernel_table.h"
 #include "render/march_lanes.h"
@@ -13,7 +13,7 @@
 
 namespace rm {
 
-template <class V, int kGroups>
+template <class V>
 struct LaneKernels {
     // One ray per lane: the candidate capsules of the lanes, a point per lane.
     struct CandidateCapsules {
@@ -41,10 +41,10 @@ struct LaneKernels {
     };
 
     static void marchRays(const PlaneHashes& ground, const Ray* rays, int count, MarchHit* hits) {
-        if constexpr (V::kWidth == 1) {
-            marchRaysLanes<V, NearestCapsules, kGroups>(ground, rays, count, hits);
+        if constexpr (V::kMarch == MarchForm::SingleRay) {
+            marchRaysLanes<V, NearestCapsules>(ground, rays, count, hits);
         } else {
-            marchRaysLanes<V, CandidateCapsules, kGroups>(ground, rays, count, hits);
+            marchRaysLanes<V, CandidateCapsules>(ground, rays, count, hits);
         }
     }
 
