@@ -18,11 +18,12 @@
 #include "render/camera.h"
 #include "render/kernel_table.h"
 #include "render/render_row.h"
-#include "scene/scene_setup.h"
+#include "simd/simd_level.h"
 
 namespace {
 
 std::uint8_t file[rm::kTgaHeaderSize + rm::kImageHeight * rm::kRowBytes];
+rm::RowWorkspace work;
 
 constexpr const char* kHelp =
     "Renders one whole frame in memory on the chosen path (default: the best this processor\n"
@@ -50,7 +51,6 @@ int main(int argc, char** argv) {
                      rmbench::simdChoices().c_str(), argv[0]);
         return 2;
     }
-    rm::buildScene();
     if (!rm::chooseKernels(level)) {
         std::fprintf(stderr, "raymarch_frame: this processor lacks %s\n", rm::simdLevelName(level));
         return 3;
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t cpuStart = std::clock();
     for (int y = 0; y < rm::kImageHeight; ++y)
-        rm::renderRow(y, file + rm::kTgaHeaderSize + y * rm::kRowBytes);
+        rm::renderRow(y, file + rm::kTgaHeaderSize + y * rm::kRowBytes, work);
     const double cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -2,7 +2,6 @@
 #include <benchmark/benchmark.h>
 
 #include "math/float_environment.h"
-#include "noise/noise_objects.h"
 #include "noise/octave_noise.h"
 #include "noise/perlin_noise.h"
 #include "noise/plane_noise_lanes.h"
@@ -15,7 +14,7 @@
 #include "render/render_row.h"
 #include "render/sky.h"
 #include "scene/ground.h"
-#include "scene/scene_setup.h"
+#include "scene/scene_noise.h"
 #include "scene/sculpture.h"
 #include "scene/sculpture_lanes.h"
 #include "simd/lane_ops_scalar.h"
@@ -25,10 +24,7 @@ namespace {
 
 using rm::Vec3;
 
-const bool kPublished = [] {
-    rm::buildScene();
-    return rm::chooseKernels(rm::bestSimdLevel());
-}();
+const bool kPublished = rm::chooseKernels(rm::bestSimdLevel());
 
 // Points spread over the region the rays cover: near the sculpture, above the terrain, far out.
 constexpr int kPointMask = 63;  // 64 points, taken in turn
@@ -62,7 +58,7 @@ void BM_groundDistance(benchmark::State& state) {
     for (auto _ : state) {
         const Vec3 p = samplePoint(i++ & kPointMask);
         float g;
-        rm::kernels().groundDistanceMany(&p, 1, &g);
+        rm::kernels().groundDistanceMany(rm::kScenePlaneHashes, &p, 1, &g);
         benchmark::DoNotOptimize(g);
     }
 }
@@ -73,7 +69,7 @@ void BM_noise(benchmark::State& state) {
     for (auto _ : state) {
         const Vec3 p = samplePoint(i++ & kPointMask);
         benchmark::DoNotOptimize(
-            rm::reference::noise(*rm::groundNoise, p.x * 0.01, p.z * 0.01, 0.0));
+            rm::reference::noise(rm::kGroundNoise, p.x * 0.01, p.z * 0.01, 0.0));
     }
 }
 BENCHMARK(BM_noise);
@@ -83,7 +79,7 @@ void BM_octaveNoise(benchmark::State& state) {
     for (auto _ : state) {
         const Vec3 p = samplePoint(i++ & kPointMask);
         benchmark::DoNotOptimize(
-            rm::reference::octaveNoise(*rm::skyNoise, p.x * 0.002, p.z * 0.001, 0.0));
+            rm::reference::octaveNoise(rm::kSkyNoise, p.x * 0.002, p.z * 0.001, 0.0));
     }
 }
 BENCHMARK(BM_octaveNoise);
@@ -93,7 +89,7 @@ void BM_noisePlane(benchmark::State& state) {
     for (auto _ : state) {
         const Vec3 p = samplePoint(i++ & kPointMask);
         benchmark::DoNotOptimize(
-            rm::planeNoiseLanes<rm::LaneOpsScalar>(*rm::groundHashes, p.x * 0.01, p.z * 0.01));
+            rm::planeNoiseLanes<rm::LaneOpsScalar>(rm::kScenePlaneHashes, p.x * 0.01, p.z * 0.01));
     }
 }
 BENCHMARK(BM_noisePlane);
@@ -103,7 +99,7 @@ void BM_octaveNoisePlane(benchmark::State& state) {
     for (auto _ : state) {
         const Vec3 p = samplePoint(i++ & kPointMask);
         benchmark::DoNotOptimize(
-            rm::kernels().octaveNoisePlane(*rm::skyHashes, 8, p.x * 0.002, p.z * 0.001));
+            rm::kernels().octaveNoisePlane(rm::kScenePlaneHashes, 8, p.x * 0.002, p.z * 0.001));
     }
 }
 BENCHMARK(BM_octaveNoisePlane);
@@ -134,7 +130,7 @@ void BM_marchRaysRow(benchmark::State& state) {
         rays[x] = {rm::kCameraOrigin, rm::primaryDirection(row, x)};
     }
     for (auto _ : state) {
-        rm::kernels().marchRays(rays, rm::kImageWidth, hits);
+        rm::kernels().marchRays(rm::kScenePlaneHashes, rays, rm::kImageWidth, hits);
         benchmark::DoNotOptimize(hits);
     }
     state.SetItemsProcessed(state.iterations() * rm::kImageWidth);
@@ -143,8 +139,9 @@ BENCHMARK(BM_marchRaysRow)->Arg(300)->Arg(512)->Arg(900);
 
 void BM_renderRow(benchmark::State& state) {
     static uint8_t out[rm::kRowBytes];
+    static rm::RowWorkspace work;
     for (auto _ : state) {
-        rm::renderRow(static_cast<int>(state.range(0)), out);
+        rm::renderRow(static_cast<int>(state.range(0)), out, work);
         benchmark::DoNotOptimize(out);
     }
 }

@@ -22,7 +22,7 @@
 #include "render/camera.h"
 #include "render/kernel_table.h"
 #include "render/render_row.h"
-#include "scene/scene_setup.h"
+#include "simd/simd_level.h"
 #include "support/golden_rows.h"
 
 #ifndef RAYMARCH_GOLDEN_ROWS
@@ -120,7 +120,6 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    rm::buildScene();
     if (!rm::chooseKernels(level)) {
         std::fprintf(stderr, "raymarch_rows: this processor lacks the requested instruction set\n");
         return 2;
@@ -131,13 +130,14 @@ int main(int argc, char** argv) {
             listed.push_back(y);
     }
     static std::uint8_t row[rm::kRowBytes];
+    static rm::RowWorkspace work;
     int rows = 0;
     int wrong = 0;
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t cpuStart = std::clock();
     for (const int y : listed) {
         const std::clock_t rowStart = each ? std::clock() : 0;
-        rm::renderRow(y, row);
+        rm::renderRow(y, row, work);
         ++rows;
         const bool differs = rm::tools::sha256Hex(row, sizeof row) != image.rowHashes[y];
         wrong += differs ? 1 : 0;

@@ -23,8 +23,9 @@
 #include "render/camera.h"
 #include "render/kernel_table.h"
 #include "render/render_row.h"
-#include "scene/scene_setup.h"
+#include "simd/simd_level.h"
 #include "support/child_process.h"
+#include "support/row_workspace.h"
 #include "trace/exact_arithmetic.h"
 #include "trace/float_readings.h"
 #include "trace/trace_compare.h"
@@ -201,7 +202,7 @@ std::vector<std::uint8_t> faultyRow(const Fault& fault, int y) {
     std::vector<std::uint8_t> row(rm::kRowBytes);
     if (fault.alter == nullptr) {
         const Under under(fault.environment);
-        rm::renderRow(y, row.data());
+        rm::renderRow(y, row.data(), rmtest::rowWorkspace());
         return row;
     }
     rm::tools::TraceLog log;
@@ -244,10 +245,7 @@ std::string compare(int x, int y, const std::string& thereText,
 
 class FaultCatalogue : public testing::TestWithParam<Fault> {
 protected:
-    static void SetUpTestSuite() {
-        rm::buildScene();
-        rm::chooseKernels(rm::bestSimdLevel());
-    }
+    static void SetUpTestSuite() { rm::chooseKernels(rm::bestSimdLevel()); }
 };
 
 TEST_P(FaultCatalogue, FindsTheFirstPixelAndNamesTheOperationAndTheCause) {
@@ -258,7 +256,7 @@ TEST_P(FaultCatalogue, FindsTheFirstPixelAndNamesTheOperationAndTheCause) {
     int column = -1;
     for (int y = 0; y < 64 && row < 0; ++y) {
         std::vector<std::uint8_t> exact(rm::kRowBytes);
-        rm::renderRow(y, exact.data());
+        rm::renderRow(y, exact.data(), rmtest::rowWorkspace());
         rows.push_back(faultyRow(fault, y));
         for (int x = 0; x < rm::kImageWidth && row < 0; ++x) {
             if (std::memcmp(&exact[3 * x], &rows.back()[3 * x], 3) != 0) {
@@ -339,7 +337,6 @@ INSTANTIATE_TEST_SUITE_P(
 // only. Where a subnormal does part two traces, the comparison names the fault: shown on an
 // evaluation of a few operations that meet one.
 TEST(FlushingFaults, LeaveTheImageAndAreNamedWhereASubnormalParts) {
-    rm::buildScene();
     rm::chooseKernels(rm::bestSimdLevel());
 #if defined(__x86_64__) || defined(__i386__)
     for (const Environment environment :
@@ -347,10 +344,10 @@ TEST(FlushingFaults, LeaveTheImageAndAreNamedWhereASubnormalParts) {
         for (int y = 0; y < rm::kImageHeight; y += 128) {
             std::vector<std::uint8_t> exact(rm::kRowBytes);
             std::vector<std::uint8_t> flushed(rm::kRowBytes);
-            rm::renderRow(y, exact.data());
+            rm::renderRow(y, exact.data(), rmtest::rowWorkspace());
             {
                 const Under under(environment);
-                rm::renderRow(y, flushed.data());
+                rm::renderRow(y, flushed.data(), rmtest::rowWorkspace());
             }
             EXPECT_EQ(exact, flushed) << "row " << y;
         }

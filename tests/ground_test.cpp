@@ -8,7 +8,7 @@
 #include "math/float_bits.h"
 #include "noise/perlin_noise.h"
 #include "reference/fields.h"
-#include "support/seed_zero_noise.h"
+#include "scene/scene_noise.h"
 
 namespace rm {
 namespace {
@@ -25,22 +25,20 @@ TEST(GroundDistanceTest, LiesAbout11Point3BelowTheOrigin) {
 TEST(GroundDistanceTest, IsHeightPlus15WhereThePlaneIsAtItsOrigin) {
     // Above (0, 15) the turned plane's coordinates are both zero, a lattice point of every octave,
     // where gradient noise is zero: what is left is the height, plus 14, plus 1, each sum rounded.
-    rmtest::publishSeedZeroNoise();
     const PerlinNoise table = makePerlinNoise(0);
     for (const float y : {0.0f, -15.0f, 2.5f, -1000.0f, 1e-3f, 33554432.0f}) {
         const Vec3 p = {0, y, 15};
         const uint32_t expected = floatBits((y + 14.0f) + 1.0f);
         EXPECT_EQ(floatBits(groundDistance(table, p)), expected) << y;
         float g = 0.0f;
-        groundDistanceMany(&p, 1, &g);
+        groundDistanceMany(kScenePlaneHashes, &p, 1, &g);
         EXPECT_EQ(floatBits(g), expected) << y;
     }
 }
 
 TEST(GroundDistanceTest, RenderersFieldIsThePlainOne) {
-    // The renderer's field on the published ground noise, a point at a time, against the plain
+    // The renderer's field on the scene's ground hashes, a point at a time, against the plain
     // evaluation on a table of its own.
-    rmtest::publishSeedZeroNoise();
     const PerlinNoise table = makePerlinNoise(0);
     std::mt19937 engine(3);
     std::uniform_real_distribution<float> horizontal(-3000.0f, 3000.0f);
@@ -49,7 +47,7 @@ TEST(GroundDistanceTest, RenderersFieldIsThePlainOne) {
         const float scale = i % 2 ? 1.0f : 0.01f;  // half of the points near the origin
         const Vec3 p = {horizontal(engine) * scale, height(engine), horizontal(engine) * scale};
         float g = 0.0f;
-        groundDistanceMany(&p, 1, &g);
+        groundDistanceMany(kScenePlaneHashes, &p, 1, &g);
         ASSERT_EQ(floatBits(g), floatBits(groundDistance(table, p)))
             << p.x << ", " << p.y << ", " << p.z;
     }

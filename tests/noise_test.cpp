@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <utility>
 
@@ -14,6 +15,7 @@
 #include "noise/plane_hashes.h"
 #include "noise/plane_noise_lanes.h"
 #include "reference/gradient_terms.h"
+#include "scene/scene_noise.h"
 #include "simd/lane_ops_scalar.h"
 
 namespace rm {
@@ -176,6 +178,18 @@ TEST(NoiseTest, InterpolatesInTheRendererOrderNotTheTextbookOne) {
         if (value != interpolateTextbook(cell)) ++textbookDiffers;
     }
     EXPECT_GT(textbookDiffers, points / 20);
+}
+
+// The scene's tables, which the compiler builds in parts, are those of seed 0 built at run time in
+// one piece.
+TEST(NoiseTest, SceneTablesAreTheSeedZeroTables) {
+    const PerlinNoise table = makePerlinNoise(0);
+    static PlaneHashes hashes;
+    buildPlaneHashes(table, hashes);
+    EXPECT_EQ(std::memcmp(kGroundNoise.perm, table.perm, sizeof table.perm), 0);
+    EXPECT_EQ(std::memcmp(kSkyNoise.base.perm, table.perm, sizeof table.perm), 0);
+    EXPECT_EQ(kSkyNoise.octaves, 8);
+    EXPECT_EQ(std::memcmp(&kScenePlaneHashes, &hashes, sizeof hashes), 0);
 }
 
 TEST(NoiseTest, PlaneSamplesEqualTheNoiseAtZeroHeight) {
@@ -341,9 +355,9 @@ int32_t planeGradientCodes(int32_t hashes) {
     return codes;
 }
 
-// One lane through the tests of code bits that lanes without per-lane tables make.
+// One lane through the tests of code bits that the wide lanes make.
 struct BitTestLaneOps : LaneOpsScalar {
-    static constexpr int kWidth = 2;
+    static constexpr GradientForm kGradients = GradientForm::CodeBits;
 };
 
 TEST(NoiseTest, CodeBitTestsGiveTheBitsOfTheHashTests) {
@@ -363,6 +377,7 @@ TEST(NoiseTest, CodeBitTestsGiveTheBitsOfTheHashTests) {
 
 // One lane that reads per-lane tables, as the widest x86-64 lanes do.
 struct TableLaneOps : LaneOpsScalar {
+    static constexpr GradientForm kGradients = GradientForm::LaneTables;
     static L shiftRightL(L h, int n) { return h >> n; }
     static D tableD(const double (&table)[16], L h) { return table[h & 15]; }
 };
@@ -390,7 +405,9 @@ TEST(NoiseTest, GradientTablesGiveTheHashTestsUpToTheSignOfAZero) {
 // A single lane with its gradients the other way round from this build's: written out for each
 // pair of codes where this processor reads factors, and read where it writes them out.
 struct OtherGradientLaneOps : LaneOpsScalar {
-    static constexpr bool kGradientCodeCases = !LaneOpsScalar::kGradientCodeCases;
+    static constexpr GradientForm kGradients = LaneOpsScalar::kGradients == GradientForm::PairCases
+                                                   ? GradientForm::PairFactors
+                                                   : GradientForm::PairCases;
 };
 
 TEST(NoiseTest, WrittenOutPairsGiveTheFactorsBitForBit) {

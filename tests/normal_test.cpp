@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "math/float_bits.h"
-#include "noise/noise_objects.h"
 #include "reference/fields.h"
+#include "render/kernel_table.h"
 #include "render/normal.h"
-#include "support/seed_zero_noise.h"
+#include "scene/scene_noise.h"
+#include "simd/simd_level.h"
 
 namespace rm {
 namespace {
@@ -129,7 +130,7 @@ Vec3 sceneNormal(Vec3 p, Material material) {
 }
 
 TEST(EstimateNormalTest, GivesTheSceneNormalsOfEachSurfaceAlone) {
-    rmtest::publishSeedZeroNoise();
+    rm::chooseKernels(rm::SimdLevel::Scalar);
     const Material sculpture = Material::Sculpture;
     expectNear(sceneNormal({0, 0, 0}, sculpture), {0.0f, -0.545f, 0.839f}, 5e-4f);
     expectNear(sceneNormal({3, 1, -2}, sculpture), {0.419f, -0.495f, 0.761f}, 5e-4f);
@@ -138,8 +139,8 @@ TEST(EstimateNormalTest, GivesTheSceneNormalsOfEachSurfaceAlone) {
 }
 
 TEST(EstimateNormalTest, GroundNormalTurnsOverWithinOneStepOfTheTerrain) {
-    rmtest::publishSeedZeroNoise();
-    const PerlinNoise& ground = *groundNoise;
+    rm::chooseKernels(rm::SimdLevel::Scalar);
+    const PerlinNoise& ground = kGroundNoise;
     // The lowest height above the terrain on the line x = z = 0.
     float below = -12.0f;
     float above = -11.0f;

@@ -22,7 +22,7 @@
 #include "render/render_row.h"
 #include "simd/simd_level.h"
 #include "support/child_process.h"
-#include "support/seed_zero_noise.h"
+#include "support/row_workspace.h"
 #include "support/text_files.h"
 #include "trace/trace_compare.h"
 #include "trace/trace_log.h"
@@ -152,7 +152,7 @@ int lastValue(const std::string& trace, const std::string& key) {
 // The plain evaluation's bytes and the renderer's own, which the trace adds at its end, are the
 // bytes of the rendered row, on every path this processor has.
 TEST(PixelTraceTest, EndsInTheRenderersBytes) {
-    rmtest::publishSeedZeroNoise();
+    rm::chooseKernels(rm::SimdLevel::Scalar);
     const rm::SimdLevel best = rm::bestSimdLevel();
     for (int level = 0; level < rm::kSimdLevelCount; ++level) {
         if (!rm::chooseKernels(static_cast<rm::SimdLevel>(level))) continue;
@@ -160,7 +160,7 @@ TEST(PixelTraceTest, EndsInTheRenderersBytes) {
         // the sky (700) and sky (1023), at the edges and inside.
         for (const int y : {0, 150, 300, 512, 649, 700, 1023}) {
             std::uint8_t row[rm::kRowBytes];
-            rm::renderRow(y, row);
+            rm::renderRow(y, row, rmtest::rowWorkspace());
             for (const int x : {0, 511, 640, 777, 1279}) {
                 SCOPED_TRACE(testing::Message() << "column " << x << ", row " << y << ", path "
                                                 << rm::simdLevelName(rm::kernels().level));
@@ -186,7 +186,7 @@ TEST(PixelTraceTest, EndsInTheRenderersBytes) {
 // that the first value where two traces part is formed from values that agree; every operation
 // names the function that does it, and that function is in the file named. Keys are unique.
 TEST(PixelTraceTest, EveryValueIsOneOperationOnEarlierValues) {
-    rmtest::publishSeedZeroNoise();
+    rm::chooseKernels(rm::SimdLevel::Scalar);
     std::set<std::pair<std::string, std::string>> checked;
     for (const auto& [x, y, every] :
          {std::tuple{300, 300, false}, {608, 614, true}, {1279, 1023, false}, {401, 862, false}}) {

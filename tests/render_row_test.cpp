@@ -8,21 +8,23 @@
 #include "common/sha256.h"
 #include "reference/trace.h"
 #include "render/camera.h"
+#include "render/kernel_table.h"
+#include "simd/simd_level.h"
 #include "support/golden_rows.h"
-#include "support/seed_zero_noise.h"
+#include "support/row_workspace.h"
 
 namespace rm {
 namespace {
 
 TEST(RenderRowTest, MatchesTheExactImage) {
-    rmtest::publishSeedZeroNoise();
+    rm::chooseKernels(rm::SimdLevel::Scalar);
     rmtest::GoldenImage golden;
     ASSERT_TRUE(rmtest::loadGoldenImage(RAYMARCH_GOLDEN_ROWS, golden));
     // Ground only (0), ground and sculpture (300, 512), the horizon (640), sculpture against the
     // sky (700) and sky only (1023).
     for (const int y : {0, 300, 512, 640, 700, 1023}) {
         uint8_t row[kRowBytes];
-        renderRow(y, row);
+        renderRow(y, row, rmtest::rowWorkspace());
         EXPECT_EQ(rm::tools::sha256Hex(row, sizeof row), golden.rowHashes[y]) << "row " << y;
     }
 }
@@ -31,7 +33,7 @@ TEST(RenderRowTest, MatchesTheExactImage) {
 // the full octave noise. Rows of sculpture and ground (512), sculpture against the sky (700) and
 // sky alone (1023).
 TEST(RenderRowTest, ShadingEachPixelOnItsOwnGivesTheSameRows) {
-    rmtest::publishSeedZeroNoise();
+    rm::chooseKernels(rm::SimdLevel::Scalar);
     rmtest::GoldenImage golden;
     ASSERT_TRUE(rmtest::loadGoldenImage(RAYMARCH_GOLDEN_ROWS, golden));
     for (const int y : {512, 700, 1023}) {

@@ -10,7 +10,6 @@
 
 #include "common/sha256.h"
 #include "math/float_bits.h"
-#include "noise/noise_objects.h"
 #include "reference/fields.h"
 #include "reference/march.h"
 #include "reference/noise.h"
@@ -22,12 +21,13 @@
 #include "render/normal.h"
 #include "render/render_row.h"
 #include "render/sky.h"
+#include "scene/scene_noise.h"
 #include "scene/sculpture.h"
 #include "scene/sculpture_bound.h"
 #include "scene/sculpture_cells.h"
 #include "simd/simd_level.h"
 #include "support/golden_rows.h"
-#include "support/seed_zero_noise.h"
+#include "support/row_workspace.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ using PlainFields = rm::reference::SceneFields;
 
 float groundAt(Vec3 p) {
     float g = 0.0f;
-    rm::kernels().groundDistanceMany(&p, 1, &g);
+    rm::kernels().groundDistanceMany(rm::kScenePlaneHashes, &p, 1, &g);
     return g;
 }
 
@@ -71,7 +71,6 @@ std::vector<Vec3> samplePoints(int count) {
 class SimdPathTest : public testing::TestWithParam<SimdLevel> {
 protected:
     void SetUp() override {
-        rmtest::publishSeedZeroNoise();
         if (!rm::chooseKernels(GetParam())) GTEST_SKIP() << "the processor lacks this path";
         // The kernels are those of the level chosen, not a plain table standing in for them.
         ASSERT_EQ(rm::kernels().level, GetParam());
@@ -91,7 +90,8 @@ TEST_P(SimdPathTest, FieldsMatchThePlainEvaluation) {
     const std::vector<Vec3> points = samplePoints(1000);
     for (int count : {1, 5, 6, 8, 13}) {
         std::vector<float> many(count);
-        rm::kernels().groundDistanceMany(points.data() + count, count, many.data());
+        rm::kernels().groundDistanceMany(rm::kScenePlaneHashes, points.data() + count, count,
+                                         many.data());
         for (int i = 0; i < count; ++i) {
             ASSERT_EQ(rm::floatBits(many[i]), rm::floatBits(plain.ground(points[count + i])));
         }
@@ -123,14 +123,16 @@ TEST_P(SimdPathTest, OctaveNoiseMatchesTheSumOfOctaves) {
         const double x = coordinate(random);
         const double y = coordinate(random);
         // Equal up to the sign of a zero sum, which no caller can tell apart.
-        ASSERT_EQ(rm::kernels().octaveNoisePlane(*rm::skyHashes, rm::skyNoise->octaves, x, y) + 0.0,
-                  rm::reference::octaveNoise(*rm::skyNoise, x, y, 0.0) + 0.0);
+        ASSERT_EQ(
+            rm::kernels().octaveNoisePlane(rm::kScenePlaneHashes, rm::kSkyNoise.octaves, x, y) +
+                0.0,
+            rm::reference::octaveNoise(rm::kSkyNoise, x, y, 0.0) + 0.0);
     }
     for (int octaves : {0, 1, 3, 8, 9, 17}) {
-        EXPECT_EQ(
-            rm::doubleBits(rm::kernels().octaveNoisePlane(*rm::skyHashes, octaves, 3.7, -1.2)),
-            rm::doubleBits(
-                rm::reference::octaveNoise({rm::skyNoise->base, octaves}, 3.7, -1.2, 0.0)))
+        EXPECT_EQ(rm::doubleBits(
+                      rm::kernels().octaveNoisePlane(rm::kScenePlaneHashes, octaves, 3.7, -1.2)),
+                  rm::doubleBits(
+                      rm::reference::octaveNoise({rm::kSkyNoise.base, octaves}, 3.7, -1.2, 0.0)))
             << octaves << " octaves";
     }
 }
@@ -144,7 +146,7 @@ TEST_P(SimdPathTest, SkyMatchesThePlainSky) {
         const float k = 1.0f / std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
         d = {d.x * k, d.y * k, d.z * k};
         const Vec3 fast = rm::skyColor(o, d);
-        const Vec3 plain = rm::reference::skyColor(*rm::skyNoise, o, d);
+        const Vec3 plain = rm::reference::skyColor(rm::kSkyNoise, o, d);
         ASSERT_EQ(rm::floatBits(fast.x), rm::floatBits(plain.x));
     }
 }
@@ -153,7 +155,7 @@ TEST_P(SimdPathTest, SkyMatchesThePlainSky) {
 // limit or the far limit elsewhere, in and beyond the grid of candidate capsules and on the faces
 // of its cells.
 TEST(SingleLaneSculpture, IsExactUpToItsLimit) {
-    using Nearest = rm::LaneKernels<rm::LaneOpsScalar, 1>::NearestCapsules;
+    using Nearest = rm::LaneKernels<rm::LaneOpsScalar>::NearestCapsules;
     std::mt19937 random(31);
     const float span = static_cast<float>(rm::kCellsPerAxis) * rm::kCellSize;
     std::uniform_real_distribution<float> across(-8.0f, span + 8.0f);
@@ -252,7 +254,8 @@ void expectPlainMarches(const std::vector<rm::Ray>& rays, const std::vector<rm::
 TEST_P(SimdPathTest, LaneMarchMatchesTheScalarMarch) {
     const std::vector<rm::Ray> rays = marchTestRays();
     std::vector<rm::MarchHit> hits(rays.size());
-    rm::kernels().marchRays(rays.data(), static_cast<int>(rays.size()), hits.data());
+    rm::kernels().marchRays(rm::kScenePlaneHashes, rays.data(), static_cast<int>(rays.size()),
+                            hits.data());
     expectPlainMarches(rays, hits);
 }
 
@@ -264,33 +267,46 @@ struct LaneOpsScalarOtherConstants : rm::LaneOpsScalar {
 
 // And with its gradients the other way round (see OtherGradientLaneOps in the noise tests).
 struct LaneOpsScalarOtherGradients : rm::LaneOpsScalar {
-    static constexpr bool kGradientCodeCases = !rm::LaneOpsScalar::kGradientCodeCases;
+    static constexpr rm::GradientForm kGradients =
+        rm::LaneOpsScalar::kGradients == rm::GradientForm::PairCases ? rm::GradientForm::PairFactors
+                                                                     : rm::GradientForm::PairCases;
 };
 
-template <class V, int kGroups, bool kSkipFine>
+// A set of single lanes marching kGroups rays at once, remembering kRemembered ground cells, and
+// leaving out the finest ground sample where it can or not.
+template <class Base, int kGroupCount, int kRemembered, bool kSkipFine>
+struct SingleLaneMarchOf : Base {
+    static constexpr int kGroups = kGroupCount;
+    static constexpr int kRememberedGroundCells = kRemembered;
+    static constexpr bool kSkipsFineGround = kSkipFine;
+};
+
+template <class Base, int kGroups, int kRemembered, bool kSkipFine>
 void expectSingleLaneMarch(const std::vector<rm::Ray>& rays) {
+    using V = SingleLaneMarchOf<Base, kGroups, kRemembered, kSkipFine>;
     std::vector<rm::MarchHit> hits(rays.size());
-    rm::marchRaysLanes<V, typename rm::LaneKernels<V, kGroups>::NearestCapsules, kGroups,
-                       kSkipFine>(rays.data(), static_cast<int>(rays.size()), hits.data());
+    rm::marchRaysLanes<V, typename rm::LaneKernels<V>::NearestCapsules>(
+        rm::kScenePlaneHashes, rays.data(), static_cast<int>(rays.size()), hits.data());
     expectPlainMarches(rays, hits);
 }
 
 // Every way a single lane can march, this processor's and the others: constants seen or read,
 // gradients written out for each pair of codes or read as factors, the finest ground sample always
-// taken or left out where the sculpture is nearer, 1 or 4 rays at once.
+// taken or left out where the sculpture is nearer, 2 or 3 ground cells remembered, 1 or 4 rays at
+// once.
 TEST(SingleLaneMarch, EveryWayIsThePlainOne) {
-    rmtest::publishSeedZeroNoise();
+    rm::chooseKernels(rm::SimdLevel::Scalar);
     const std::vector<rm::Ray> rays = marchTestRays();
     using Seen = rm::LaneOpsScalar;
     using Other = LaneOpsScalarOtherConstants;
-    expectSingleLaneMarch<Seen, 1, true>(rays);
-    expectSingleLaneMarch<Seen, 1, false>(rays);
-    expectSingleLaneMarch<Seen, 4, true>(rays);
-    expectSingleLaneMarch<Seen, 4, false>(rays);
-    expectSingleLaneMarch<Other, 1, true>(rays);
-    expectSingleLaneMarch<Other, 4, false>(rays);
-    expectSingleLaneMarch<LaneOpsScalarOtherGradients, 1, true>(rays);
-    expectSingleLaneMarch<LaneOpsScalarOtherGradients, 4, false>(rays);
+    expectSingleLaneMarch<Seen, 1, 3, true>(rays);
+    expectSingleLaneMarch<Seen, 1, 2, false>(rays);
+    expectSingleLaneMarch<Seen, 4, 2, true>(rays);
+    expectSingleLaneMarch<Seen, 4, 3, false>(rays);
+    expectSingleLaneMarch<Other, 1, 3, true>(rays);
+    expectSingleLaneMarch<Other, 4, 2, false>(rays);
+    expectSingleLaneMarch<LaneOpsScalarOtherGradients, 1, 3, true>(rays);
+    expectSingleLaneMarch<LaneOpsScalarOtherGradients, 4, 2, false>(rays);
 }
 
 TEST_P(SimdPathTest, RowsMatchTheExactImage) {
@@ -299,7 +315,7 @@ TEST_P(SimdPathTest, RowsMatchTheExactImage) {
     // Sky, ground, sculpture, the reflections of the sculpture in the ground and the top row.
     static uint8_t row[rm::kRowBytes];
     for (int y : {0, 211, 420, 512, 575, 700, 1023}) {
-        rm::renderRow(y, row);
+        rm::renderRow(y, row, rmtest::rowWorkspace());
         EXPECT_EQ(rm::tools::sha256Hex(row, sizeof row), golden.rowHashes[y]) << "row " << y;
     }
 }

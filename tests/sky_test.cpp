@@ -10,8 +10,9 @@
 #include "math/float_bits.h"
 #include "noise/perlin_noise.h"
 #include "reference/noise.h"
+#include "render/kernel_table.h"
 #include "render/sky.h"
-#include "support/seed_zero_noise.h"
+#include "simd/simd_level.h"
 
 namespace rm {
 namespace {
@@ -106,7 +107,7 @@ TEST(SkyColorTest, BrightensTowardTheSunAndStaysWithinZeroToOne) {
 }
 
 TEST(SkyColorTest, ReadsThePublishedSkyNoise) {
-    rmtest::publishSeedZeroNoise();
+    rm::chooseKernels(rm::SimdLevel::Scalar);
     const OctaveNoise clouds = makeOctaveNoise(8, 0);
     std::mt19937 engine(6);
     std::uniform_real_distribution<float> unit(-1.0f, 1.0f);

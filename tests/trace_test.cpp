@@ -6,8 +6,9 @@
 #include "math/float_bits.h"
 #include "reference/fields.h"
 #include "reference/march.h"
+#include "render/kernel_table.h"
 #include "render/sky.h"
-#include "support/seed_zero_noise.h"
+#include "simd/simd_level.h"
 
 namespace rm {
 namespace {
@@ -29,7 +30,7 @@ void expectSameBits(Vec3 actual, Vec3 expected) {
 }
 
 TEST(TraceTest, DepthFiveIsTheSkyEvenInFrontOfASurface) {
-    rmtest::publishSeedZeroNoise();
+    rm::chooseKernels(rm::SimdLevel::Scalar);
     const SceneFields scene;
     const struct {
         Vec3 origin;
@@ -42,7 +43,7 @@ TEST(TraceTest, DepthFiveIsTheSkyEvenInFrontOfASurface) {
 }
 
 TEST(TraceTest, AMissIsTheSkyOfTheRayItself) {
-    rmtest::publishSeedZeroNoise();
+    rm::chooseKernels(rm::SimdLevel::Scalar);
     const SceneFields scene;
     const Vec3 origin = {0, 50, 0};
     for (const Vec3 d : {Vec3{0, 1, 0}, Vec3{0.6f, 0.0f, 0.8f}, Vec3{0.0f, 0.6f, -0.8f}}) {
@@ -55,7 +56,7 @@ TEST(TraceTest, AMissIsTheSkyOfTheRayItself) {
 }
 
 TEST(TraceTest, EachSculptureHitMapsTheColourBy0Point8AndAdds0Point08) {
-    rmtest::publishSeedZeroNoise();
+    rm::chooseKernels(rm::SimdLevel::Scalar);
     ASSERT_LT(reference::sculptureDistance(kInsideTube), -0.5f);
     // The chain ends at depth 5 in the sky of a downward ray: exactly 0.3.
     float expected = 0.3f;
@@ -67,7 +68,7 @@ TEST(TraceTest, EachSculptureHitMapsTheColourBy0Point8AndAdds0Point08) {
 }
 
 TEST(TraceTest, AGroundHitTintsOnlyTheBlueChannel) {
-    rmtest::publishSeedZeroNoise();
+    rm::chooseKernels(rm::SimdLevel::Scalar);
     const SceneFields scene;
     // Straight down onto the terrain; at depth 4 the reflection returns a grey sky colour S, so
     // the result is (k S, k S, k S + (1 - k) 0.2).

@@ -5,7 +5,7 @@
 #include "render/camera.h"
 #include "render/kernel_table.h"
 #include "render/render_row.h"
-#include "scene/scene_setup.h"
+#include "simd/simd_level.h"
 
 namespace {
 
@@ -17,6 +17,7 @@ inline uint8_t* rowBytes(int) { return rowBuffer; }
 uint8_t frameBuffer[rm::kImageHeight][rm::kRowBytes];
 inline uint8_t* rowBytes(int y) { return frameBuffer[y]; }
 #endif
+rm::RowWorkspace rowWorkspace;
 
 constexpr char kBanner[] = "Starting raymarching process\n";
 
@@ -43,7 +44,6 @@ int main() {
     setFloatEnvironment();
     writeProgress(kBanner, sizeof kBanner - 1);
 
-    buildScene();
     chooseKernels(bestSimdLevel());
 
     const TgaHeader header = makeTgaHeader();
@@ -51,7 +51,7 @@ int main() {
     for (int y = kFirstRow; y < kImageHeight; y += kRowStep) {
         writeProgress(".", 1);
         uint8_t* const row = rowBytes(y);
-        renderRow(y, row);
+        renderRow(y, row, rowWorkspace);
         writeImageBytes(row, kRowBytes);
     }
     hostExit(0);

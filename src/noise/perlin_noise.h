@@ -2,6 +2,8 @@
 
 #include <stdint.h>
 
+#include "noise/mersenne_twister.h"
+
 namespace rm {
 
 // Replaces a seed of 0.
@@ -18,7 +20,19 @@ struct OctaveNoise {
     int32_t octaves;
 };
 
-PerlinNoise makePerlinNoise(uint32_t seed);
-OctaveNoise makeOctaveNoise(int32_t octaves, uint32_t seed);
+constexpr PerlinNoise makePerlinNoise(uint32_t seed) {
+    MersenneTwister engine = seedMersenneTwister(seed == 0 ? kDefaultNoiseSeed : seed);
+    PerlinNoise table{};
+    for (int32_t i = 0; i < 256; ++i)
+        table.perm[i] = i;
+    shuffle(table.perm, 256, engine);
+    for (int32_t i = 0; i < 256; ++i)
+        table.perm[256 + i] = table.perm[i];
+    return table;
+}
+
+constexpr OctaveNoise makeOctaveNoise(int32_t octaves, uint32_t seed) {
+    return {makePerlinNoise(seed), octaves};
+}
 
 }  // namespace rm

@@ -1,8 +1,8 @@
 #pragma once
 
 // A cell's pair of corners along x, interpolated in code written out for each of the 256 pairs of
-// gradient codes, for a single lane on a processor that pays for every instruction (see
-// LaneOpsScalar::kGradientCodeCases). One jump through a table replaces the six loads, six
+// gradient codes, for a single lane on a processor that pays for every instruction
+// (GradientForm::PairCases). One jump through a table replaces the six loads, six
 // products and three sums with factors of -1, 0 and 1 that form the pair's terms (see
 // kPlaneGradientPairFactors): each case forms the very values those products and sums give, bit
 // for bit, with a subtraction or a negation at most where they have a factor -1.

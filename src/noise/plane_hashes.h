@@ -50,6 +50,31 @@ inline uint16_t planeCornerCodes(const PlaneHashes& hashes, int32_t cell) {
 }
 #endif
 
-void buildPlaneHashes(const PerlinNoise& table, PlaneHashes& out);
+// The four corner codes of cell (x, y) of a table, as planeCornerCodes gives them.
+constexpr uint16_t planeCellCodes(const PerlinNoise& table, int32_t x, int32_t y) {
+    const int32_t* p = table.perm;
+    auto hash = [p](int32_t hx, int32_t hy) {
+        return planeGradientCode(static_cast<uint32_t>(p[p[p[hx & 255] + (hy & 255)]] & 15));
+    };
+    return static_cast<uint16_t>(hash(x, y) | hash(x + 1, y) << 4 | hash(x, y + 1) << 8 |
+                                 hash(x + 1, y + 1) << 12);
+}
+
+// The corner hashes of a table. The scene's own are built by the compiler (scene/scene_noise.h).
+constexpr void buildPlaneHashes(const PerlinNoise& table, PlaneHashes& out) {
+#ifdef RAYMARCH_SMALL_MEMORY
+    for (int32_t i = 0; i < 512; ++i) {
+        out.perm[i] = static_cast<uint8_t>(table.perm[i]);
+        out.codes[i] =
+            static_cast<uint8_t>(planeGradientCode(static_cast<uint32_t>(table.perm[i] & 15)));
+    }
+#else
+    for (int32_t x = 0; x < 256; ++x) {
+        for (int32_t y = 0; y < 256; ++y)
+            out.corners[x * 256 + y] = planeCellCodes(table, x, y);
+    }
+    out.corners[256 * 256] = 0;
+#endif
+}
 
 }  // namespace rm

@@ -1,12 +1,28 @@
 #pragma once
 
 // Gradient noise of the plane z = 0 at one point per lane, written once for every set of lane
-// operations (see lane_ops_*.h). Each lane computes exactly what noisePlane computes.
+// operations (see lane_ops_*.h) on the choices each states (simd/lane_strategies.h). Each lane
+// computes exactly what the plain noise at z = 0 computes (reference::noise).
+//
+// The forms a set can take, and where each is made (each lane_ops_*.h states which it takes):
+//   gradients (V::kGradients)
+//     CodeBits        gradientLanes: tests of code bits
+//     LaneTables      kPlaneGradientFactors, read per lane
+//     PairFactorRows  kPlaneGradientPairFactors, dot products of rows
+//     PairFactors     kPlaneGradientPairFactors, by offset
+//     PairCases       plane_gradient_cases.h, 256 written-out pairs
+//   cell look-ups
+//     one cell at a time, floors by conversion (planeCellFloorsLanes)  kFloorByConversion
+//     a gather of 16-bit entries (planeCornersOfTruncated)             wide lanes
+//     a gather of the pairs' row offsets, from float lanes             kCellsFromFloats
+//     the cells of the last pass kept where the point stays inside     kRememberedGroundCells
+//       (rememberedPlaneCellLanes)
 #include <stddef.h>
 
 #include "noise/plane_gradient_cases.h"
 #include "noise/plane_gradient_table.h"
 #include "noise/plane_hashes.h"
+#include "simd/lane_strategies.h"
 
 namespace rm {
 
@@ -56,39 +72,14 @@ __attribute__((always_inline)) inline GradientLanes<V> gradientLanes(typename V:
     return {V::flipSignD(u, codes, at), V::flipSignD(v, codes, at + 1)};
 }
 
-// Lanes that read a 16-entry table per lane.
-template <class V>
-concept GradientTableLanes = requires(typename V::L h) {
-    V::tableD(kPlaneGradientFactors.gX, h);
-};
-
-// Lanes that keep a point per lane and take its dot products with a row of two doubles per lane.
-template <class V>
-concept PointRowLanes = requires(typename V::D x, const char** rows, typename V::I i) {
-    V::dotRowsD(V::pointsD(x, x), V::subPoints(V::pointsD(x, x), 1.0, 0.0), rows);
-    V::template gatherBytesShifted<6>(static_cast<const uint16_t*>(nullptr), i);
-    V::halvesFrom(static_cast<const char*>(nullptr), i, rows, rows);
-};
-
-// A single lane that forms each pair of corners in the code written out for its pair of codes
-// (see planePairAlongXOf) carries a cell's corner codes as they are.
-template <class V>
-concept GradientCodeCaseLanes = V::kWidth == 1 && !GradientTableLanes<V> && requires {
-    requires V::kGradientCodeCases;
-};
-
-// A single lane of other operations carries a cell's corner codes as the offsets of its two
-// entries in kPlaneGradientPairFactors, (X, Y) with (X + 1, Y) in bits 6 to 13 and (X, Y + 1) with
-// (X + 1, Y + 1) in bits 22 to 29: a remembered cell keeps them, so a pass in it finds its
-// factors with a mask and a shift instead of four extractions and scalings.
-template <class V>
-constexpr bool kPlanePairOffsetLanes =
-    V::kWidth == 1 && !GradientTableLanes<V> && !GradientCodeCaseLanes<V>;
-
+// A single lane whose gradients come from the pair factors carries a cell's corner codes as the
+// offsets of its two entries in kPlaneGradientPairFactors, (X, Y) with (X + 1, Y) in bits 6 to 13
+// and (X, Y + 1) with (X + 1, Y + 1) in bits 22 to 29: a remembered cell keeps them, so a pass in
+// it finds its factors with a mask and a shift instead of four extractions and scalings.
 template <class V>
 __attribute__((always_inline)) inline typename V::I planeCornersOf(int32_t codes) {
     static_assert(sizeof(PlaneGradientPairFactors::Pair) == 64);
-    if constexpr (kPlanePairOffsetLanes<V>)
+    if constexpr (V::kGradients == GradientForm::PairFactors)
         return (codes & 255) << 6 | (codes >> 8 & 255) << 22;
     else
         return codes;
@@ -112,7 +103,7 @@ __attribute__((always_inline)) inline typename V::I planeCornersOfTruncated(
     const typename V::I cx = V::andI(tx, V::setI(255));
     const typename V::I cy = V::andI(ty, V::setI(255));
     const typename V::I index = V::orI(V::shiftLeftI(cx, 8), cy);
-    // Lanes that dot their points with factor rows keep the offsets of a cell's two entries in
+    // Lanes that dot their points with factor rows carry the offsets of a cell's two entries in
     // kPlaneGradientPairFactors, as a single lane does (see planeCornersOf), in place of its codes.
     static_assert(sizeof(PlaneGradientPairFactors::Pair) == 1 << 6);
 #ifdef RAYMARCH_SMALL_MEMORY
@@ -128,12 +119,12 @@ __attribute__((always_inline)) inline typename V::I planeCornersOfTruncated(
     }
     entries[V::kWidth] = 0;
     const typename V::I at = V::loadI(lanes);
-    if constexpr (PointRowLanes<V>)
+    if constexpr (V::kGradients == GradientForm::PairFactorRows)
         return V::template gatherBytesShifted<6>(entries, at);
     else
         return V::gather(entries, at);
 #else
-    if constexpr (PointRowLanes<V>)
+    if constexpr (V::kGradients == GradientForm::PairFactorRows)
         return V::template gatherBytesShifted<6>(hashes.corners, index);
     else
         return V::gather(hashes.corners, index);
@@ -147,13 +138,6 @@ __attribute__((always_inline)) inline typename V::I planeCornersLanes(const Plan
                                                                       typename V::D fy) {
     return planeCornersOfTruncated<V>(hashes, V::truncate(fx), V::truncate(fy));
 }
-
-// Lanes that floor float lanes, and truncate integral float lanes to the low bits truncate gives.
-template <class V>
-concept FloatFloorLanes = requires(typename V::F v) {
-    V::floorF(v);
-    V::truncateIntegralF(v);
-};
 
 // planeCellLanes at the widened float points (x, y). A float's floor is a float, which widens to
 // the double's floor, and truncates to the same cell; the offsets are the double differences.
@@ -202,7 +186,7 @@ struct PlaneCellFloorsLanes {
 template <class V>
 __attribute__((always_inline)) inline PlaneCellFloorsLanes<V> planeCellFloorsLanes(
     const PlaneHashes& hashes, typename V::D x, typename V::D y) {
-    if constexpr (V::kWidth == 1) {
+    if constexpr (V::kFloorByConversion) {
         const PlaneFloorScalar fx = planeFloorScalar<V>(x);
         const PlaneFloorScalar fy = planeFloorScalar<V>(y);
         // Adding +0 changes no offset but the -0 of a point at -0 (see planeFloorScalar).
@@ -280,7 +264,7 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
     const D fv = fadeLanes<V>(yf, c);
 
     GradientLanes<V> c1, c2, c3, c4;
-    if constexpr (GradientTableLanes<V>) {
+    if constexpr (V::kGradients == GradientForm::LaneTables) {
         // Lanes that read a 16-entry table per lane form u + v of the near corners as sums of
         // products with the factors, instead of testing code bits.
         const typename V::L codes = V::widenI(cell.corners);
@@ -300,13 +284,13 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
         const D g3 = sum(8, xf, y1);
         c4 = apart(12, x1, y1);
         return interpolateCell<V>(g1, c2, g3, c4, fu, fv);
-    } else if constexpr (GradientCodeCaseLanes<V>) {
+    } else if constexpr (V::kGradients == GradientForm::PairCases) {
         // The same values as the factors below form, in the code for each pair of codes; the
         // corner codes are 16 bits, so each pair's lies from 0 to 255.
         const D l1 = planePairAlongXOf<false>(cell.corners & 255, xf, yf, x1, fu, 0.0);
         const D far = planePairAlongXOf<true>(cell.corners >> 8, xf, y1, x1, fu, l1);
         return V::addD(V::mulD(far, fv), l1);
-    } else if constexpr (V::kWidth == 1) {
+    } else if constexpr (V::kGradients == GradientForm::PairFactors) {
         // A single lane reads its gradients from tables instead of testing code bits, whose
         // choices follow random bits that no branch predictor can learn: u + v of the near corners
         // and u and v of the far ones as sums of products with the factors, as above. Of the far
@@ -328,7 +312,7 @@ __attribute__((always_inline)) inline typename V::D planeNoiseInCell(
         };
         return interpolateCell<V>(sum(low, xf, yf), apart(low, x1, yf), sum(high, xf, y1),
                                   apart(high, x1, y1), fu, fv);
-    } else if constexpr (PointRowLanes<V>) {
+    } else if constexpr (V::kGradients == GradientForm::PairFactorRows) {
         // Lanes that take dot products with rows read each lane's factors from
         // kPlaneGradientPairFactors and form the same sums of products as a single lane, so each
         // lane's value is a single lane's. A corner's point less (1, 0), (0, 1) or (1, 1) holds

@@ -14,6 +14,6 @@ float groundDistance(const PerlinNoise& table, Vec3 p) {
 
 float SceneFields::sculpture(Vec3 p) const { return reference::sculptureDistance(p); }
 
-float SceneFields::ground(Vec3 p) const { return groundDistance(*groundNoise, p); }
+float SceneFields::ground(Vec3 p) const { return groundDistance(kGroundNoise, p); }
 
 }  // namespace rm::reference

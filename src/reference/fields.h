@@ -3,13 +3,13 @@
 #include <type_traits>
 
 #include "math/vec3.h"
-#include "noise/noise_objects.h"
 #include "noise/perlin_noise.h"
 #include "reference/mat4_multiply.h"
 #include "reference/noise.h"
 #include "reference/observer.h"
 #include "scene/far_limit.h"
 #include "scene/ground_terms.h"
+#include "scene/scene_noise.h"
 #include "scene/sculpture.h"
 
 namespace rm::reference {
@@ -155,7 +155,7 @@ struct ObservedFields {
     }
     FloatOf<Observer> ground(Observer& observer, Vec3Of<Observer> p) const {
         const ObservedScope<Observer> scope(observer, "ground");
-        return groundDistance(observer, *groundNoise, p);
+        return groundDistance(observer, kGroundNoise, p);
     }
 };
 

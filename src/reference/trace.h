@@ -1,7 +1,6 @@
 #pragma once
 
 #include "math/vec3.h"
-#include "noise/noise_objects.h"
 #include "reference/fields.h"
 #include "reference/march.h"
 #include "reference/normal.h"
@@ -10,6 +9,7 @@
 #include "reference/sky.h"
 #include "render/pixel_shading.h"
 #include "render/shading_constants.h"
+#include "scene/scene_noise.h"
 
 namespace rm::reference {
 
@@ -33,10 +33,10 @@ Vec3Of<Observer> trace(Observer& observer, const ObservedFields<Observer>& field
         const ObservedScope<Observer> scope(observer, "depth", depth);
         ray.origin = observeVec3(observer, "origin", ray.origin);
         ray.direction = observeVec3(observer, "direction", ray.direction);
-        if (depth == kMaxDepth) return skyColor(observer, *skyNoise, ray.origin, ray.direction);
+        if (depth == kMaxDepth) return skyColor(observer, kSkyNoise, ray.origin, ray.direction);
         const MarchHitOf<F> hit = march(observer, fields, ray.origin, ray.direction);
         if (hit.distance > kSkyThreshold) {
-            return skyColor(observer, *skyNoise, ray.origin, ray.direction);
+            return skyColor(observer, kSkyNoise, ray.origin, ray.direction);
         }
         const Vec3Of<Observer> p =
             observeVec3(observer, "point", pointAlong(ray.origin, ray.direction, hit.distance));
@@ -74,7 +74,7 @@ PixelBytes shadePrimary(Observer& observer, const ObservedFields<Observer>& fiel
         const MarchHitOf<F> hit = march(observer, fields, origin, d);
         seesSky = hit.distance > kSkyThreshold;
         if (seesSky) {
-            sky = skyColor(observer, *skyNoise, origin, d);
+            sky = skyColor(observer, kSkyNoise, origin, d);
         } else {
             const V p = observeVec3(observer, "point", primaryHitPoint(d, hit.distance));
             rays = primaryReflectionsAt(observer, d, hit.material, p,

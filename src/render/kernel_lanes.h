@@ -1,8 +1,7 @@
 #pragma once
 
 // The table of kernels of one instruction set, written once over its lane operations V
-// (simd/lane_ops_*.h), with kGroups groups of V's lanes marched side by side.
-#include "noise/noise_objects.h"
+// (simd/lane_ops_*.h), on the choices V states (simd/lane_strategies.h).
 #include "noise/octave_noise_lanes.h"
 #include "render/kernel_table.h"
 #include "render/march_lanes.h"
@@ -14,7 +13,7 @@
 
 namespace rm {
 
-template <class V, int kGroups>
+template <class V>
 struct LaneKernels {
     // One ray per lane: the candidate capsules of the lanes, a point per lane.
     struct CandidateCapsules {
@@ -41,16 +40,17 @@ struct LaneKernels {
         }
     };
 
-    static void marchRays(const Ray* rays, int count, MarchHit* hits) {
-        if constexpr (V::kWidth == 1) {
-            marchRaysLanes<V, NearestCapsules, kGroups>(rays, count, hits);
+    static void marchRays(const PlaneHashes& ground, const Ray* rays, int count, MarchHit* hits) {
+        if constexpr (V::kMarch == MarchForm::SingleRay) {
+            marchRaysLanes<V, NearestCapsules>(ground, rays, count, hits);
         } else {
-            marchRaysLanes<V, CandidateCapsules, kGroups>(rays, count, hits);
+            marchRaysLanes<V, CandidateCapsules>(ground, rays, count, hits);
         }
     }
 
-    static void groundDistanceMany(const Vec3* points, int count, float* out) {
-        groundDistanceManyLanes<V>(*groundHashes, points, count, out);
+    static void groundDistanceMany(const PlaneHashes& ground, const Vec3* points, int count,
+                                   float* out) {
+        groundDistanceManyLanes<V>(ground, points, count, out);
     }
 
     static double octaveNoisePlane(const PlaneHashes& hashes, int32_t octaves, double x, double y) {

@@ -14,12 +14,7 @@ RAYMARCH_FOR_EACH_KERNEL_SET(RAYMARCH_DECLARE_KERNELS)
 
 namespace {
 
-// Without vector lanes, a processor that overlaps work still overlaps the passes of four single
-// rays marched side by side; under an emulator the spills and reloads of four rays' values cost
-// more than the overlap gains (8 % of a riscv64 frame).
-constexpr int kScalarGroups = kScalarOverlapsWork ? 4 : 1;
-constexpr KernelTable kPlainKernels =
-    LaneKernels<LaneOpsScalar, kScalarGroups>::table(SimdLevel::Scalar);
+constexpr KernelTable kPlainKernels = LaneKernels<LaneOpsScalar>::table(SimdLevel::Scalar);
 
 // The table of each level; levels without a table in this build keep the plain one, and
 // chooseKernels never chooses them.

@@ -15,13 +15,14 @@ namespace rm {
 
 struct KernelTable {
     SimdLevel level;
-    // Marches many independent rays through the scene: hits[i] is exactly the plain march of
-    // rays[i], both fields evaluated in every pass. Working on several rays at once lets their
-    // passes overlap.
-    void (*marchRays)(const Ray* rays, int count, MarchHit* hits);
-    // The height of each of `count` world points above the terrain, measured along y, on the
-    // process-wide ground noise, into out[i].
-    void (*groundDistanceMany)(const Vec3* points, int count, float* out);
+    // Marches many independent rays through the scene whose ground has the corner hashes
+    // `ground`: hits[i] is exactly the plain march of rays[i], both fields evaluated in every
+    // pass. Working on several rays at once lets their passes overlap.
+    void (*marchRays)(const PlaneHashes& ground, const Ray* rays, int count, MarchHit* hits);
+    // The height of each of `count` world points above the terrain of the corner hashes `ground`,
+    // measured along y, into out[i].
+    void (*groundDistanceMany)(const PlaneHashes& ground, const Vec3* points, int count,
+                               float* out);
     // octaveNoisePlane on the corner hashes of a table.
     double (*octaveNoisePlane)(const PlaneHashes& hashes, int32_t octaves, double x, double y);
 };

@@ -7,6 +7,6 @@
 namespace rm::avx2 {
 
 extern const KernelTable kKernels;
-const KernelTable kKernels = LaneKernels<LaneOpsAvx2, 3>::table(SimdLevel::Avx2);
+const KernelTable kKernels = LaneKernels<LaneOpsAvx2>::table(SimdLevel::Avx2);
 
 }  // namespace rm::avx2

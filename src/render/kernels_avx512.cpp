@@ -7,6 +7,6 @@
 namespace rm::avx512 {
 
 extern const KernelTable kKernels;
-const KernelTable kKernels = LaneKernels<LaneOpsAvx512, 2>::table(SimdLevel::Avx512);
+const KernelTable kKernels = LaneKernels<LaneOpsAvx512>::table(SimdLevel::Avx512);
 
 }  // namespace rm::avx512

@@ -6,6 +6,6 @@
 namespace rm::neon {
 
 extern const KernelTable kKernels;
-const KernelTable kKernels = LaneKernels<LaneOpsNeon, 2>::table(SimdLevel::Neon);
+const KernelTable kKernels = LaneKernels<LaneOpsNeon>::table(SimdLevel::Neon);
 
 }  // namespace rm::neon

@@ -6,6 +6,6 @@
 namespace rm::simd128 {
 
 extern const KernelTable kKernels;
-const KernelTable kKernels = LaneKernels<LaneOpsWasm, 2>::table(SimdLevel::Simd128);
+const KernelTable kKernels = LaneKernels<LaneOpsWasm>::table(SimdLevel::Simd128);
 
 }  // namespace rm::simd128

@@ -4,7 +4,6 @@
 // (see simd/lane_ops_*.h). Each lane takes exactly the passes of the scalar march of its own ray:
 // the same points, field values, choices and steps. A lane whose ray ends takes the next ray at
 // once.
-#include "noise/noise_objects.h"
 #include "render/march_constants.h"
 #include "render/march_hit.h"
 #include "render/ray.h"
@@ -31,24 +30,10 @@ inline constexpr MarchConstants kMarchConstants{kGroundConstants, kWorldBoundCon
 // kMarchConstants behind a pointer that the compiler must read, and so cannot see through.
 inline const MarchConstants* const volatile kMarchConstantsUnseen = &kMarchConstants;
 
-// A single lane's world-point test first takes the bound that its ray's last test ruling a pass
-// out left: the point's largest offset from the world centre then, m at time t0, which its
-// distance is at least, less the way the ray has come since, which by the triangle inequality
-// leaves a lower bound of the distance at t. With |o| below kClearOrigin on every axis, |d|^2 at
-// most kClearDirection and t below the far limit, the point's coordinates stay below 2^15 and are
-// each formed to within 2^-8, the way since t0 is at most (t - t0) + 0.002, and m, its sum with
-// t0 and the difference with t are each within 2^-8 of their exact values: 0.03 in all. So the
-// distance at t exceeds (m + t0 - kClearSlack) - t, and a pass whose bound exceeds the reach is
-// one the test itself would rule out.
-constexpr float kClearOrigin = 0x1p14f;  // 16384
-constexpr float kClearDirection = 1.000001f;
-constexpr float kClearSlack = 0.125f;
-static_assert(kFarLimit <= 4096.0f);
-
 // Several independent groups of lanes keep the processor busy while one waits on its results.
-template <class V, int kGroups>
+template <class V>
 struct MarchLanes {
-    static constexpr int kCount = V::kWidth * kGroups;
+    static constexpr int kCount = V::kWidth * V::kGroups;
     alignas(64) float ox[kCount];
     alignas(64) float oy[kCount];
     alignas(64) float oz[kCount];
@@ -59,7 +44,7 @@ struct MarchLanes {
     alignas(64) int32_t passes[kCount];
     int ray[kCount];  // -1: the lane idles on a copy of its last ray
     MarchHit result[kCount];
-    GroundCellMemory<kCount> cells;
+    GroundCellMemory<kCount, V::kRememberedGroundCells> cells;
     // A single lane's lower bound of its distance from the sculpture's world centre, as `clear`
     // less the ray's time; `clearSlack`, taken off each new bound, is infinite for a ray beyond
     // the bounds that the slack allows for (see beyondWorldSingle).
@@ -76,24 +61,11 @@ struct MarchLanes {
         t[lane] = 0.0f;
         passes[lane] = 0;
         ray[lane] = index;
-        if constexpr (V::kWidth == 1) {
+        if constexpr (V::kMarch == MarchForm::SingleRay) {
             clear[lane] = -__builtin_inff();
-            const Vec3& o = r.origin;
-            const Vec3& d = r.direction;
-            const bool bounded = __builtin_fabsf(o.x) < kClearOrigin &&
-                                 __builtin_fabsf(o.y) < kClearOrigin &&
-                                 __builtin_fabsf(o.z) < kClearOrigin &&
-                                 (d.x * d.x + d.y * d.y) + d.z * d.z <= kClearDirection;
-            clearSlack[lane] = bounded ? kClearSlack : __builtin_inff();
+            clearSlack[lane] = clearBoundSlack(r.origin, r.direction);
         }
     }
-};
-
-// Lanes that join their conditions before they take the bits of them.
-template <class V>
-concept MaskOrLanes = requires(typename V::MF m, typename V::I i) {
-    V::orMF(m, m);
-    V::equalI(i, i);
 };
 
 // The start of a pass of the lanes from `first`: the points and their ground cells, looked up.
@@ -106,8 +78,8 @@ struct PassStart {
     GroundCellsLanes<V> ground;
 };
 
-template <class V, int kGroups>
-__attribute__((always_inline)) inline PassStart<V> startPassLanes(MarchLanes<V, kGroups>& l,
+template <class V>
+__attribute__((always_inline)) inline PassStart<V> startPassLanes(MarchLanes<V>& l,
                                                                   const PlaneHashes& hashes,
                                                                   int first,
                                                                   const MarchConstants& k) {
@@ -116,20 +88,20 @@ __attribute__((always_inline)) inline PassStart<V> startPassLanes(MarchLanes<V, 
     const F px = V::addF(V::mulF(V::loadF(l.dx + first), t), V::loadF(l.ox + first));
     const F py = V::addF(V::mulF(V::loadF(l.dy + first), t), V::loadF(l.oy + first));
     const F pz = V::addF(V::mulF(V::loadF(l.dz + first), t), V::loadF(l.oz + first));
-    if constexpr (V::kWidth == 1) {
+    // Across several lanes some lane leaves its cell in most passes, so a test for a remembered
+    // cell costs more than the look-up it saves: such lanes remember none.
+    if constexpr (V::kRememberedGroundCells > 0) {
         return {t, px, py, pz,
                 rememberedGroundCellsLanes<V>(hashes, px, pz, l.cells, first, k.ground)};
     } else {
-        // Across several lanes some lane leaves its cell in most passes, so a test for a
-        // remembered cell costs more than the look-up it saves.
         return {t, px, py, pz, groundCellsLanes<V>(hashes, px, pz, k.ground)};
     }
 }
 
 // The end of a pass whose choice is made: the step, and the lanes whose march ended, with their
 // results in l.result.
-template <class V, int kGroups>
-__attribute__((always_inline)) inline int endPassLanes(MarchLanes<V, kGroups>& l, typename V::F t,
+template <class V>
+__attribute__((always_inline)) inline int endPassLanes(MarchLanes<V>& l, typename V::F t,
                                                        typename V::F chosen, typename V::I material,
                                                        int first, int live,
                                                        const MarchConstants& k) {
@@ -145,7 +117,7 @@ __attribute__((always_inline)) inline int endPassLanes(MarchLanes<V, kGroups>& l
     const typename V::I passes = V::addI(V::loadI(l.passes + first), V::setI(1));
     V::storeI(l.passes + first, passes);
     int done;
-    if constexpr (MaskOrLanes<V>) {
+    if constexpr (V::kJoinsConditions) {
         // One extraction of lane bits for the three ends together.
         done = V::bitsF(
             V::orMF(V::orMF(hitLanes, beyondLanes), V::equalI(passes, V::setI(kMarchMaxSteps))));
@@ -172,8 +144,8 @@ __attribute__((always_inline)) inline int endPassLanes(MarchLanes<V, kGroups>& l
 
 // The world-point test of a single lane with the reach of its limit (see worldReachOfLimit), from
 // the bound its ray's last test left where that suffices.
-template <class V, int kGroups>
-__attribute__((always_inline)) inline bool beyondWorldSingle(MarchLanes<V, kGroups>& l, int first,
+template <class V>
+__attribute__((always_inline)) inline bool beyondWorldSingle(MarchLanes<V>& l, int first,
                                                              const PassStart<V>& start, float reach,
                                                              const WorldBoundConstants& b) {
     if (l.clear[first] - start.t > reach) return true;
@@ -188,8 +160,8 @@ __attribute__((always_inline)) inline bool beyondWorldSingle(MarchLanes<V, kGrou
 // is needed only below a bound taken from h, and where the sculpture is nearer than the lowest
 // ground the finest sample can give, the ground cannot be chosen and that sample is left out (in
 // one pass of 8). Elsewhere the pass takes g first and chooses as the plain one does.
-template <class V, class Sculpture, int kGroups>
-__attribute__((always_inline)) inline int finishPassSingle(MarchLanes<V, kGroups>& l,
+template <class V, class Sculpture>
+__attribute__((always_inline)) inline int finishPassSingle(MarchLanes<V>& l,
                                                            const PassStart<V>& start, int first,
                                                            int liveLanes, const MarchConstants& k) {
     const GroundConstants& c = k.ground;
@@ -216,8 +188,7 @@ __attribute__((always_inline)) inline int finishPassSingle(MarchLanes<V, kGroups
     }
 
     float s = far;
-    if (!beyondWorldSingle<V, kGroups>(l, first, start, worldReachOfLimit(limit, k.bound),
-                                       k.bound)) {
+    if (!beyondWorldSingle<V>(l, first, start, worldReachOfLimit(limit, k.bound), k.bound)) {
         s = Sculpture::at(sculptureFramePointLanes<V>(start.px, start.py, start.pz), limit, 1);
     }
     const bool sWins = s < far;
@@ -229,17 +200,17 @@ __attribute__((always_inline)) inline int finishPassSingle(MarchLanes<V, kGroups
         chosen = g;
         material = 2;
     }
-    return endPassLanes<V, kGroups>(l, start.t, chosen, material, first, liveLanes >> first & 1, k);
+    return endPassLanes<V>(l, start.t, chosen, material, first, liveLanes >> first & 1, k);
 }
 
 // The rest of the pass; returns the lanes whose march ended, with their results in l.result.
-template <class V, class Sculpture, int kGroups, bool kSkipFine>
-__attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>& l,
+template <class V, class Sculpture>
+__attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V>& l,
                                                           const PassStart<V>& start, int first,
                                                           int liveLanes, const MarchConstants& k) {
     using F = typename V::F;
-    if constexpr (V::kWidth == 1 && kSkipFine) {
-        return finishPassSingle<V, Sculpture, kGroups>(l, start, first, liveLanes, k);
+    if constexpr (V::kMarch == MarchForm::SingleRay && V::kSkipsFineGround) {
+        return finishPassSingle<V, Sculpture>(l, start, first, liveLanes, k);
     } else {
         const int live = liveLanes >> first & ((1 << V::kWidth) - 1);
         const F far = V::setF(k.bound.far);
@@ -255,15 +226,15 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
         // need all their live lanes ruled out.
         F s = far;
         bool farFromSculpture = false;
-        if constexpr (V::kWidth == 1)
+        if constexpr (V::kMarch == MarchForm::SingleRay)
             farFromSculpture =
-                beyondWorldSingle<V, kGroups>(l, first, start, worldReach(g, k.bound), k.bound);
+                beyondWorldSingle<V>(l, first, start, worldReach(g, k.bound), k.bound);
         else
             farFromSculpture = (live & ~sculptureBeyondWorldLanes<V>(px, py, pz, g, k.bound)) == 0;
         if (!farFromSculpture) {
             const FramePointLanes<V> q = sculptureFramePointLanes<V>(px, py, pz);
             const F limit = V::selectF(V::andMF(V::gtF(g, zero), V::ltF(g, far)), far, g);
-            if constexpr (V::kWidth == 1) {
+            if constexpr (V::kMarch == MarchForm::SingleRay) {
                 s = Sculpture::at(q, limit, live);
             } else {
                 const int need = sculptureNeededLanes<V>(q.x, q.y, q.z, g) & live;
@@ -279,7 +250,7 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
         const typename V::MF gWins = V::andMF(V::gtF(g, zero), V::ltF(g, chosen));
         chosen = V::selectF(gWins, chosen, g);
         material = V::selectI(gWins, material, V::setI(2));
-        return endPassLanes<V, kGroups>(l, start.t, chosen, material, first, live, k);
+        return endPassLanes<V>(l, start.t, chosen, material, first, live, k);
     }
 }
 
@@ -288,15 +259,13 @@ __attribute__((always_inline)) inline int finishPassLanes(MarchLanes<V, kGroups>
 // single lane's takes the limit's bounds itself, and may give the far limit where the sculpture
 // lies beyond the limit; several lanes are asked only where the bound of the segments' box
 // cannot rule the sculpture out.
-// kSkipFine: whether a single lane leaves out the finest ground sample where it can.
-template <class V, class Sculpture, int kGroups, bool kSkipFine = kSingleLaneSkipsFineGround>
-void marchRaysLanes(const Ray* rays, int count, MarchHit* hits) {
+template <class V, class Sculpture>
+void marchRaysLanes(const PlaneHashes& hashes, const Ray* rays, int count, MarchHit* hits) {
     if (count <= 0) return;
-    const PlaneHashes& hashes = *groundHashes;
     const MarchConstants& k = V::kConstantsInCode ? kMarchConstants : *kMarchConstantsUnseen;
-    MarchLanes<V, kGroups> l;
-    if constexpr (V::kWidth == 1) l.cells.forget();
-    constexpr int kCount = MarchLanes<V, kGroups>::kCount;
+    MarchLanes<V> l;
+    if constexpr (V::kRememberedGroundCells > 0) l.cells.forget();
+    constexpr int kCount = MarchLanes<V>::kCount;
     int next = 0;
     uint32_t live = 0;  // one bit per lane with a ray
     for (int lane = 0; lane < kCount; ++lane) {
@@ -312,15 +281,15 @@ void marchRaysLanes(const Ray* rays, int count, MarchHit* hits) {
     while (live != 0) {
         // All groups look their ground cells up before any interpolates, so the look-ups
         // overlap.
-        PassStart<V> starts[kGroups];
-        for (int group = 0; group < kGroups; ++group) {
-            starts[group] = startPassLanes<V, kGroups>(l, hashes, group * V::kWidth, k);
+        PassStart<V> starts[V::kGroups];
+        for (int group = 0; group < V::kGroups; ++group) {
+            starts[group] = startPassLanes<V>(l, hashes, group * V::kWidth, k);
         }
         uint32_t done = 0;
-        for (int group = 0; group < kGroups; ++group) {
+        for (int group = 0; group < V::kGroups; ++group) {
             const int first = group * V::kWidth;
-            done |= static_cast<uint32_t>(finishPassLanes<V, Sculpture, kGroups, kSkipFine>(
-                        l, starts[group], first, static_cast<int>(live), k))
+            done |= static_cast<uint32_t>(finishPassLanes<V, Sculpture>(l, starts[group], first,
+                                                                        static_cast<int>(live), k))
                     << first;
         }
         if (done == 0) continue;

@@ -3,6 +3,7 @@
 #include "math/float_ops.h"
 #include "render/kernel_table.h"
 #include "scene/far_limit.h"
+#include "scene/scene_noise.h"
 #include "scene/sculpture.h"
 #include "scene/sculpture_lanes.h"
 #include "simd/lane_ops_scalar.h"
@@ -19,7 +20,7 @@ Vec3 estimateNormal(Vec3 p, Material material) {
                             {p.x, p.y - h, p.z}, {p.x, p.y, p.z + h}, {p.x, p.y, p.z - h}};
     float f[6];
     if (material == Material::Ground) {
-        kernels().groundDistanceMany(points, 6, f);
+        kernels().groundDistanceMany(kScenePlaneHashes, points, 6, f);
         for (float& g : f)
             g = g > 0.0f && !(kFarLimit <= g) ? g : kFarLimit;
     } else {

@@ -2,9 +2,9 @@
 
 #include "math/arc_cosine.h"
 #include "math/float_ops.h"
-#include "noise/noise_objects.h"
 #include "render/kernel_table.h"
 #include "render/sky_constants.h"
+#include "scene/scene_noise.h"
 
 namespace rm {
 
@@ -16,7 +16,7 @@ Vec3 skyColor(Vec3 origin, Vec3 direction) {
         if (t > 0.0f) {
             const float px = t * direction.x + origin.x;
             const float pz = t * direction.z + origin.z;
-            const double n = kernels().octaveNoisePlane(*skyHashes, skyNoise->octaves,
+            const double n = kernels().octaveNoisePlane(kScenePlaneHashes, kSkyNoise.octaves,
                                                         double{px} * kCloudFrequencyX,
                                                         double{pz} * kCloudFrequencyZ);
             const float c = static_cast<float>((n + 1.0) * 0.5);

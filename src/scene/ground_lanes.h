@@ -4,7 +4,7 @@
 #include "math/vec3.h"
 #include "noise/plane_noise_lanes.h"
 #include "scene/ground_terms.h"
-#include "simd/lane_ops_scalar.h"
+#include "simd/lane_strategies.h"
 
 namespace rm {
 
@@ -83,7 +83,7 @@ __attribute__((always_inline)) inline GroundCellsLanes<V> groundCellsLanes(
     const PlaneHashes& hashes, typename V::F x, typename V::F z,
     const GroundConstants& c = kGroundConstants) {
     GroundCellsLanes<V> out;
-    if constexpr (FloatFloorLanes<V>) {
+    if constexpr (V::kCellsFromFloats) {
         // The samples are floats before they widen, so their cells are found in float lanes.
         const GroundTurnLanes<V> turned = groundTurnLanes<V>(x, z, c);
         for (int k = 0; k < 3; ++k) {
@@ -99,20 +99,18 @@ __attribute__((always_inline)) inline GroundCellsLanes<V> groundCellsLanes(
     return out;
 }
 
-// The last cells of the coarser ground samples of kCount lanes, kept from one pass of a march to
-// the next: a ray leaves the coarsest cell in about one pass of 25 and the middle one in one of 8,
-// but the finest in more than one of 3. Where branches are predicted, the test for the finest
-// cell costs more than the look-up it saves; under an emulator it saves 2.5 % of a riscv64 frame.
-constexpr int kRememberedGroundCells = kScalarOverlapsWork ? 2 : 3;
-
-template <int kCount>
+// The last cells of the kRemembered coarser ground samples of kCount lanes, kept from one pass of
+// a march to the next (see kRememberedGroundCells in simd/lane_strategies.h).
+template <int kCount, int kRemembered>
 struct GroundCellMemory {
-    alignas(64) double floorX[kRememberedGroundCells][kCount];
-    alignas(64) double floorY[kRememberedGroundCells][kCount];
-    alignas(64) int32_t corners[kRememberedGroundCells][kCount];
+    // Lanes that remember no cell keep one unused slot.
+    static constexpr int kSlots = kRemembered > 0 ? kRemembered : 1;
+    alignas(64) double floorX[kSlots][kCount];
+    alignas(64) double floorY[kSlots][kCount];
+    alignas(64) int32_t corners[kSlots][kCount];
 
     void forget() {
-        for (int k = 0; k < kRememberedGroundCells; ++k) {
+        for (int k = 0; k < kRemembered; ++k) {
             for (int lane = 0; lane < kCount; ++lane) {
                 floorX[k][lane] = __builtin_nan("");
                 floorY[k][lane] = __builtin_nan("");
@@ -125,18 +123,19 @@ struct GroundCellMemory {
 // groundCellsLanes for the lanes from `first`, through their remembered cells.
 template <class V, int kCount>
 __attribute__((always_inline)) inline GroundCellsLanes<V> rememberedGroundCellsLanes(
-    const PlaneHashes& hashes, typename V::F x, typename V::F z, GroundCellMemory<kCount>& memory,
-    int first, const GroundConstants& c = kGroundConstants) {
+    const PlaneHashes& hashes, typename V::F x, typename V::F z,
+    GroundCellMemory<kCount, V::kRememberedGroundCells>& memory, int first,
+    const GroundConstants& c = kGroundConstants) {
     const GroundSamplesLanes<V> p = groundSamplesLanes<V>(x, z, c);
     GroundCellsLanes<V> out;
 #pragma GCC unroll 3
-    for (int k = 0; k < kRememberedGroundCells; ++k) {
+    for (int k = 0; k < V::kRememberedGroundCells; ++k) {
         out.cells[k] = rememberedPlaneCellLanes<V>(
             hashes, p.x[k], p.y[k],
             {memory.floorX[k] + first, memory.floorY[k] + first, memory.corners[k] + first},
             c.noise);
     }
-    for (int k = kRememberedGroundCells; k < 3; ++k)
+    for (int k = V::kRememberedGroundCells; k < 3; ++k)
         out.cells[k] = planeCellLanes<V>(hashes, p.x[k], p.y[k]);
     return out;
 }
@@ -150,8 +149,8 @@ __attribute__((always_inline)) inline typename V::F groundHeightLanes(
         const typename V::D n = planeNoiseInCell<V>(cells.cells[k], c.noise);
         h = V::narrow(V::addD(V::widen(h), V::mulD(n, V::setD(c.amplitudes[k]))));
     };
-    if constexpr (V::kWidth == 1) {
-        // A single lane's noise may be long enough that the compiler keeps the loop, and with it
+    if constexpr (V::kMarch == MarchForm::SingleRay) {
+        // A single ray's noise may be long enough that the compiler keeps the loop, and with it
         // the cells in memory.
 #pragma GCC unroll 3
         for (int k = 0; k < kSamples; ++k)

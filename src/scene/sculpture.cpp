@@ -1,6 +1,6 @@
 #include "scene/sculpture.h"
 
-#include "scene/capsule_lanes.h"
+#include "scene/capsule_distance.h"
 #include "scene/sculpture_frame.h"
 #include "simd/lane_ops_scalar.h"
 

@@ -133,9 +133,10 @@ float sculptureDistance(Vec3 p);
 // The world point turned into the sculpture frame, where the capsule table lives.
 Vec3 sculptureFramePoint(Vec3 p);
 
-// sculptureDistance of the world point whose frame point is q, one capsule after the other: the
-// order the lanes keep for non-finite points. Each instruction set's table has it with the
-// capsules as lanes (render/kernel_table.h).
+// sculptureDistance of the world point whose frame point is q, one capsule after the other in
+// table order: the order the lanes keep for non-finite points. The kernels evaluate only the
+// candidate capsules of the point's cell (scene/sculpture_lanes.h), or the nearest first
+// (scene/sculpture_within.h), to the same bits.
 float sculptureDistanceInFrameScalar(Vec3 q);
 
 }  // namespace rm

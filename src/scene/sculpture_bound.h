@@ -1,5 +1,14 @@
 #pragma once
 
+// The sculpture's lower bounds, by which a pass leaves capsules or the whole sculpture out:
+//   the box around the segments (kSegmentBox, sculpture.h), at a frame point: sculptureNeededLanes;
+//   the sphere around the box's world centre, before a point is turned into the frame:
+//     worldPointBeyond for a single ray, sculptureBeyondWorldLanes for lanes;
+//   each grid cell's nearest capsule (kSculptureCells.nearest, sculpture_cells.h), for a single
+//     ray inside the grid;
+//   a single ray's bound carried from its last world test (kClearSlack, clearBoundSlack).
+// The tables they read are all derived from the capsule list at compile time.
+#include "math/vec3.h"
 #include "scene/far_limit.h"
 #include "scene/sculpture.h"
 
@@ -106,6 +115,30 @@ __attribute__((always_inline)) inline int sculptureBeyondWorldLanes(
     const F reach = V::mulF(V::addF(limit, V::setF(c.margin)), V::setF(c.scale));
     const F squared = V::addF(V::addF(V::mulF(dx, dx), V::mulF(dy, dy)), V::mulF(dz, dz));
     return V::bitsF(V::gtF(squared, V::mulF(reach, reach)));
+}
+
+// A single lane's world-point test first takes the bound that its ray's last test ruling a pass
+// out left: the point's largest offset from the world centre then, m at time t0, which its
+// distance is at least, less the way the ray has come since, which by the triangle inequality
+// leaves a lower bound of the distance at t. With |o| below kClearOrigin on every axis, |d|^2 at
+// most kClearDirection and t below the far limit, the point's coordinates stay below 2^15 and are
+// each formed to within 2^-8, the way since t0 is at most (t - t0) + 0.002, and m, its sum with
+// t0 and the difference with t are each within 2^-8 of their exact values: 0.03 in all. So the
+// distance at t exceeds (m + t0 - kClearSlack) - t, and a pass whose bound exceeds the reach is
+// one the test itself would rule out.
+constexpr float kClearOrigin = 0x1p14f;  // 16384
+constexpr float kClearDirection = 1.000001f;
+constexpr float kClearSlack = 0.125f;
+static_assert(kFarLimit <= 4096.0f);
+
+// The slack a ray from o along d takes off each bound it keeps: infinite, which keeps none, for a
+// ray beyond the bounds that the slack allows for.
+inline float clearBoundSlack(Vec3 o, Vec3 d) {
+    const bool bounded = __builtin_fabsf(o.x) < kClearOrigin &&
+                         __builtin_fabsf(o.y) < kClearOrigin &&
+                         __builtin_fabsf(o.z) < kClearOrigin &&
+                         (d.x * d.x + d.y * d.y) + d.z * d.z <= kClearDirection;
+    return bounded ? kClearSlack : __builtin_inff();
 }
 
 }  // namespace rm

@@ -1,7 +1,7 @@
 #include "scene/sculpture_within.h"
 
 #include "math/float_ops.h"
-#include "scene/capsule_lanes.h"
+#include "scene/capsule_distance.h"
 #include "scene/far_limit.h"
 #include "scene/sculpture.h"
 #include "simd/lane_ops_scalar.h"
@@ -79,7 +79,7 @@ float sculptureDistanceWithin(Vec3 q, float limit) {
     float reachSquared = reach * reach;
     auto visit = [&](int i) {
         if (squared[i] > reachSquared) return;
-        const float dist = capsuleDistanceLanes<LaneOpsScalar>(i, q.x, q.y, q.z);
+        const float dist = capsuleDistance(i, q.x, q.y, q.z);
         if (!(m <= dist)) {
             m = dist;
             reach = (limit < m ? limit : m) + slack;

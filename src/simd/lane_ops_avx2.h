@@ -6,12 +6,21 @@
 #include <stdint.h>
 
 #include "math/float_evaluation.h"
+#include "simd/lane_strategies.h"
 
 namespace rm::avx2 {
 
 struct LaneOpsAvx2 {
     static constexpr int kWidth = 4;
     static constexpr bool kConstantsInCode = true;
+    static constexpr int kGroups = 3;
+    static constexpr GradientForm kGradients = GradientForm::CodeBits;
+    static constexpr bool kCellsFromFloats = false;
+    static constexpr bool kFloorByConversion = false;
+    static constexpr int kRememberedGroundCells = 0;
+    static constexpr MarchForm kMarch = MarchForm::RayPerLane;
+    static constexpr bool kSkipsFineGround = false;
+    static constexpr bool kJoinsConditions = false;
     using F = __m128;    // float lanes
     using D = __m256d;   // double lanes
     using I = __m128i;   // 32-bit integer lanes

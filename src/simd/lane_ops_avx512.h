@@ -7,12 +7,21 @@
 #include <stdint.h>
 
 #include "math/float_evaluation.h"
+#include "simd/lane_strategies.h"
 
 namespace rm::avx512 {
 
 struct LaneOpsAvx512 {
     static constexpr int kWidth = 8;
     static constexpr bool kConstantsInCode = true;
+    static constexpr int kGroups = 2;
+    static constexpr GradientForm kGradients = GradientForm::LaneTables;
+    static constexpr bool kCellsFromFloats = false;
+    static constexpr bool kFloorByConversion = false;
+    static constexpr int kRememberedGroundCells = 0;
+    static constexpr MarchForm kMarch = MarchForm::RayPerLane;
+    static constexpr bool kSkipsFineGround = false;
+    static constexpr bool kJoinsConditions = false;
     using F = __m256;
     using D = __m512d;
     using I = __m256i;

@@ -9,12 +9,21 @@
 #include <stdint.h>
 
 #include "math/float_evaluation.h"
+#include "simd/lane_strategies.h"
 
 namespace rm::neon {
 
 struct LaneOpsNeon {
     static constexpr int kWidth = 4;
     static constexpr bool kConstantsInCode = true;
+    static constexpr int kGroups = 2;
+    static constexpr GradientForm kGradients = GradientForm::PairFactorRows;
+    static constexpr bool kCellsFromFloats = true;
+    static constexpr bool kFloorByConversion = false;
+    static constexpr int kRememberedGroundCells = 0;
+    static constexpr MarchForm kMarch = MarchForm::RayPerLane;
+    static constexpr bool kSkipsFineGround = false;
+    static constexpr bool kJoinsConditions = true;
     // Lanes 0 and 1 in `low`, 2 and 3 in `high`.
     struct Doubles {
         float64x2_t low;

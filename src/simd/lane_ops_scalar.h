@@ -1,11 +1,14 @@
 #pragma once
 
-// One lane in plain scalar code, for processors without the vector paths: the lane march then
-// interleaves several single rays, whose passes overlap in the processor.
+// One lane in plain scalar code, for processors without the vector paths. Where the processor
+// overlaps independent work (x86-64, and WebAssembly engines, which compile for one) the march
+// interleaves several single rays so that their passes overlap; elsewhere it takes one ray at a
+// time.
 #include <stdint.h>
 
 #include "math/float_evaluation.h"
 #include "math/float_ops.h"
+#include "simd/lane_strategies.h"
 
 namespace rm {
 
@@ -45,21 +48,37 @@ constexpr bool kScalarGradientCodeCases = false;
 constexpr bool kScalarGradientCodeCases = true;
 #endif
 
-// Whether a single lane leaves out its finest ground sample where the sculpture is nearer than the
-// ground can be (see finishPassSingle in render/march_lanes.h). The choice costs some compares and
-// branches in every pass and saves one of the three noise samples in one pass of 8: measured per
-// processor, that pays on RISC-V (2 %), x86-64 (4 %), s390x, Arm, MIPS and SPARC, but not on
-// POWER, i386 or AArch64.
+// Whether a single ray leaves out its finest ground sample where the sculpture is nearer than the
+// ground can be (see finishPassSingle). The choice costs some compares and branches in every pass
+// and saves one of the three noise samples in one pass of 8: measured per processor, that pays on
+// RISC-V (2 %), x86-64 (4 %), s390x, Arm, MIPS and SPARC, but not on POWER, i386 or AArch64.
 #if defined(__powerpc__) || defined(__i386__) || defined(__aarch64__)
-constexpr bool kSingleLaneSkipsFineGround = false;
+constexpr bool kScalarSkipsFineGround = false;
 #else
-constexpr bool kSingleLaneSkipsFineGround = true;
+constexpr bool kScalarSkipsFineGround = true;
 #endif
 
 struct LaneOpsScalar {
     static constexpr int kWidth = 1;
     static constexpr bool kConstantsInCode = kScalarConstantsInCode;
-    static constexpr bool kGradientCodeCases = kScalarGradientCodeCases;
+    // Four single rays side by side where the processor overlaps their passes; under an emulator
+    // the spills and reloads of four rays' values cost more than the overlap gains (8 % of a
+    // riscv64 frame).
+    static constexpr int kGroups = kScalarOverlapsWork ? 4 : 1;
+    // A single lane reads its gradients from tables (or jumps to code written out for them)
+    // instead of testing code bits, whose choices follow random bits that no branch predictor can
+    // learn.
+    static constexpr GradientForm kGradients =
+        kScalarGradientCodeCases ? GradientForm::PairCases : GradientForm::PairFactors;
+    static constexpr bool kCellsFromFloats = false;
+    static constexpr bool kFloorByConversion = true;
+    // A ray leaves the coarsest cell in about one pass of 25 and the middle one in one of 8, but
+    // the finest in more than one of 3. Where branches are predicted, the test for the finest cell
+    // costs more than the look-up it saves; under an emulator it saves 2.5 % of a riscv64 frame.
+    static constexpr int kRememberedGroundCells = kScalarOverlapsWork ? 2 : 3;
+    static constexpr MarchForm kMarch = MarchForm::SingleRay;
+    static constexpr bool kSkipsFineGround = kScalarSkipsFineGround;
+    static constexpr bool kJoinsConditions = false;
     using F = float;
     using D = double;
     using I = int32_t;

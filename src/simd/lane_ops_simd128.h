@@ -7,12 +7,21 @@
 #include <wasm_simd128.h>
 
 #include "math/float_evaluation.h"
+#include "simd/lane_strategies.h"
 
 namespace rm {
 
 struct LaneOpsWasm {
     static constexpr int kWidth = 4;
     static constexpr bool kConstantsInCode = true;
+    static constexpr int kGroups = 2;
+    static constexpr GradientForm kGradients = GradientForm::CodeBits;
+    static constexpr bool kCellsFromFloats = false;
+    static constexpr bool kFloorByConversion = false;
+    static constexpr int kRememberedGroundCells = 0;
+    static constexpr MarchForm kMarch = MarchForm::RayPerLane;
+    static constexpr bool kSkipsFineGround = false;
+    static constexpr bool kJoinsConditions = false;
     // Lanes 0 and 1 in `low`, 2 and 3 in `high`.
     struct Pair {
         v128_t low;

@@ -1,6 +1,7 @@
 #include "diff/image_difference.h"
 
 #include <cstdlib>
+#include <memory>
 
 #include "common/exact_rows.h"
 #include "common/sha256.h"
@@ -59,9 +60,10 @@ Rearrangement findRearrangement(const std::uint8_t* pixels,
 }
 
 int renderRowsChecked(const std::vector<int>& rows, std::uint8_t* frame) {
+    const std::unique_ptr<RowWorkspace> work = std::make_unique<RowWorkspace>();
     for (const int y : rows) {
         std::uint8_t* row = frame + static_cast<std::size_t>(y) * kRowBytes;
-        renderRow(y, row);
+        renderRow(y, row, *work);
         if (!rowIsExact(row, y)) return y;
     }
     return -1;

@@ -17,7 +17,7 @@
 #include "diff/tga_file.h"
 #include "math/float_environment.h"
 #include "render/kernel_table.h"
-#include "scene/scene_setup.h"
+#include "simd/simd_level.h"
 
 namespace {
 
@@ -217,7 +217,6 @@ int main(int argc, char** argv) {
     // first that is not exact; then the first differing row through the plain evaluation that
     // the traces come from.
     const rm::SimdLevel level = rm::bestSimdLevel();
-    rm::buildScene();
     rm::chooseKernels(level);
     const char* levelName = rm::simdLevelDisplayName(level);
     std::vector<std::uint8_t> exact(kTgaPixelBytes);

@@ -15,7 +15,7 @@
 #include "math/float_environment.h"
 #include "render/camera.h"
 #include "render/kernel_table.h"
-#include "scene/scene_setup.h"
+#include "simd/simd_level.h"
 #include "trace/trace_compare.h"
 #include "trace/trace_log.h"
 #include "trace/trace_reader.h"
@@ -112,7 +112,6 @@ int main(int argc, char** argv) {
     if (x < 0 || y < 0) return usage();
 
     // The renderer's bytes come from the path raymarch takes on this processor.
-    rm::buildScene();
     rm::chooseKernels(rm::bestSimdLevel());
 
     Output out(1);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <memory>
 
 #include "math/float_bits.h"
 #include "reference/trace.h"
@@ -250,7 +251,8 @@ TraceLog tracePixelLog(int x, int y, const TraceOptions& options,
 
     // The renderer's own bytes: the whole row through the core library, as raymarch renders it.
     static std::uint8_t row[kRowBytes];
-    renderRow(y, row);
+    const std::unique_ptr<RowWorkspace> work = std::make_unique<RowWorkspace>();
+    renderRow(y, row, *work);
     const PixelBytes rendered = {row[3 * x], row[3 * x + 1], row[3 * x + 2]};
     const char* path = simdLevelName(kernels().level);
     log.text += "# renderer path: ";
