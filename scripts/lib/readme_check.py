@@ -218,10 +218,10 @@ def check_figures(readme):
     figures = [
         ("the default build's static memory (size -B: data + bss)",
          ["build/release/raymarch"], lambda s: grouped(static_memory(s[0])),
-         "| default (hosted) | {} bytes"),
+         "| default, hosted x86-64 (g++ -O3) | {} bytes"),
         ("the small-memory build's static memory",
          ["build/small-memory/raymarch"], lambda s: grouped(static_memory(s[0])),
-         "| small memory, hosted | {} bytes"),
+         "| small memory, hosted x86-64 | {} bytes"),
         ("the freestanding programs' zeroed data",
          freestanding, lambda s: span([x.get(".bss", 0) + x.get(".sbss", 0) for x in s], grouped),
          "Static memory: {} bytes of zeroed data (`.bss`)"),
@@ -281,7 +281,8 @@ def check_figures(readme):
         faults, checked = tell(what, words.format(measure(programs)), readme, faults, checked)
     if os.path.isfile("build/release/raymarch"):
         cells = symbol_size("build/release/raymarch", "rm::kSculptureCells")
-        stated = f"`kSculptureCells`, {cells // 1024} KiB" if cells else "no kSculptureCells"
+        stated = (f"{cells // 1024} KiB of them the table of sculpture cells" if cells
+                  else "no kSculptureCells")
         checked += 1
         if cells and cells % 1024 == 0 and stated in readme:
             print(f"check-readme: the table of sculpture cells: '{stated}', as the README says")
