@@ -88,11 +88,13 @@ const char* floorMethod() {
 std::string buildLines(const FloatEnvironmentReading& atStart) {
     const FloatEnvironmentReading now = readFloatEnvironment();
     std::string text;
+    // Without trailing blanks (clang's version string ends in one): a trace is read back without
+    // them, so a line that kept one would differ from itself read from a file.
     auto line = [&](const char* name, const std::string& value) {
         text += "# ";
         text += name;
         text += ": ";
-        text += value;
+        text += value.substr(0, value.find_last_not_of(" \t") + 1);
         text += '\n';
     };
     line("compiler", compiler());
