@@ -21,7 +21,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # ctest runs the modules under Node's WASI (scripts/run-wasm.mjs), which lets them read the source
-# folder, where the tests find tests/golden-rows.txt, and nothing else.
+# folder and nothing else; the exact image's hashes are compiled in.
 get_filename_component(raymarch_wasi_source ${CMAKE_CURRENT_LIST_DIR} DIRECTORY)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${raymarch_wasi_source}/scripts/run-wasm.mjs
   --dir ${raymarch_wasi_source})

@@ -1,7 +1,7 @@
 #!/usr/bin/env node
-// Serves the page in web/ on 127.0.0.1 only, with the two modules and the exact image's row
-// hashes at fixed paths: /raymarch.wasm (build/wasm), /raymarch-simd.wasm (build/wasm-simd) and
-// /golden-rows.txt. Prints the address to open on its first line of output.
+// Serves the page in web/ on 127.0.0.1 only, with the two modules and the image
+// check at fixed paths: /raymarch.wasm (build/wasm), /raymarch-simd.wasm (build/wasm-simd) and
+// /image_check.wasm (build/wasm). Prints the address to open on its first line of output.
 //
 // With --report FILE it also serves the browser check: /test-modules/NAME.wasm serves the bad
 // modules of web/tests/test_modules.mjs, each page it serves carries a report token of its own,
@@ -49,7 +49,7 @@ const page = join(root, 'web/index.html');
 const fixed = new Map([
     ['/raymarch.wasm', join(root, 'build/wasm/raymarch.wasm')],
     ['/raymarch-simd.wasm', join(root, 'build/wasm-simd/raymarch.wasm')],
-    ['/golden-rows.txt', join(root, 'tests/golden-rows.txt')],
+    ['/image_check.wasm', join(root, 'build/wasm/image_check.wasm')],
 ]);
 
 let port = 8000;

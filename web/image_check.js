@@ -1,55 +1,37 @@
-// Compares an image file with the exact one, described by the repository's golden-rows.txt: the
-// SHA-256 of the whole file and of each of its 1024 pixel rows.
+// Compares an image file with the exact one through the check every program of the project uses,
+// built as a WebAssembly module (image_check.wasm, from tools/common/page_check.cpp) with the
+// exact image's hashes compiled in.
 
 export const kHeaderSize = 18;
 export const kRowBytes = 1280 * 3;
 export const kRowCount = 1024;
 export const kImageSize = kHeaderSize + kRowCount * kRowBytes;
-// Image type 2, 1280 x 1024, 24 bits per pixel, bottom row first.
-const kHeader = [0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x05, 0x00, 0x04, 0x18, 0];
 
-// {wholeHash, size, rowHashes}: rowHashes[row] is the hex SHA-256 of the row, row 0 the bottom.
-export function parseGoldenRows(text) {
-    const whole = /whole file.*sha256 ([0-9a-f]{64}), (\d+) bytes/.exec(text);
-    const rowHashes = [];
-    for (const line of text.split('\n')) {
-        const row = /^(\d+) ([0-9a-f]{64})$/.exec(line.trim());
-        if (row) rowHashes[Number(row[1])] = row[2];
-    }
-    if (!whole || rowHashes.length !== kRowCount || rowHashes.includes(undefined)) {
-        return null;
-    }
-    return {wholeHash: whole[1], size: Number(whole[2]), rowHashes};
-}
-
-export async function sha256Hex(bytes) {
-    const digest = new Uint8Array(await crypto.subtle.digest('SHA-256', bytes));
-    return Array.from(digest, (b) => b.toString(16).padStart(2, '0')).join('');
-}
-
-// {exact, sha256, size, headerMatches, firstDifferingRow, differingRows}. A row that is missing
-// or cut short counts as differing; firstDifferingRow is null when every row matches.
-export async function compareImage(bytes, golden) {
-    const sha256 = await sha256Hex(bytes);
-    const result = {
-        exact: sha256 === golden.wholeHash && bytes.length === golden.size,
-        sha256,
-        size: bytes.length,
-        headerMatches: true,
-        firstDifferingRow: null,
-        differingRows: 0,
+// Compiles the check from a fetch Response, or from the module's bytes, and resolves to a
+// function from an image's bytes to {exact, sha256, size, headerMatches, firstDifferingRow,
+// differingRows}. A row that is missing or cut short counts as differing; firstDifferingRow is
+// null when every row matches. It throws a RangeError for more bytes than an image.
+export async function loadImageCheck(source) {
+    const {instance} = source instanceof Response
+        ? await WebAssembly.instantiateStreaming(source, {})
+        : await WebAssembly.instantiate(source, {});
+    const {memory, imageBuffer, imageCapacity, checkImage} = instance.exports;
+    return (bytes) => {
+        if (bytes.length > imageCapacity()) {
+            throw new RangeError(`${bytes.length} bytes, more than an image`);
+        }
+        new Uint8Array(memory.buffer, imageBuffer(), bytes.length).set(bytes);
+        const at = checkImage(bytes.length);
+        const [exact, headerMatches, firstDifferingRow, differingRows] =
+            new Int32Array(memory.buffer, at, 4);
+        const sha256 = new TextDecoder().decode(new Uint8Array(memory.buffer, at + 16, 64));
+        return {
+            exact: exact !== 0,
+            sha256,
+            size: bytes.length,
+            headerMatches: headerMatches !== 0,
+            firstDifferingRow: firstDifferingRow < 0 ? null : firstDifferingRow,
+            differingRows,
+        };
     };
-    if (result.exact) return result;
-
-    result.headerMatches = bytes.length >= kHeaderSize && kHeader.every((b, i) => bytes[i] === b);
-    for (let row = 0; row < kRowCount; ++row) {
-        const start = kHeaderSize + row * kRowBytes;
-        const matches = start + kRowBytes <= bytes.length &&
-                        (await sha256Hex(bytes.subarray(start, start + kRowBytes))) ===
-                            golden.rowHashes[row];
-        if (matches) continue;
-        if (result.firstDifferingRow === null) result.firstDifferingRow = row;
-        ++result.differingRows;
-    }
-    return result;
 }

@@ -7,8 +7,7 @@
 // long (60 s unless given); report=1 posts the result as JSON to /report when the run ends, with
 // the report token the server put in the page.
 import {browserName} from './browser_name.js';
-import {compareImage, kHeaderSize, kImageSize, kRowBytes, kRowCount, parseGoldenRows}
-    from './image_check.js';
+import {kHeaderSize, kImageSize, kRowBytes, kRowCount, loadImageCheck} from './image_check.js';
 import {hasWasmSimd} from './simd_support.js';
 
 const kModules = new Map([['simd', 'raymarch-simd.wasm'], ['baseline', 'raymarch.wasm']]);
@@ -66,9 +65,9 @@ async function main() {
     }
     element('module').textContent = moduleLabel(choice, moduleUrl, simdSupported, flipRow);
 
-    const golden = fetch('golden-rows.txt', {cache: 'no-store'})
-                       .then((response) => (response.ok ? response.text() : ''))
-                       .then(parseGoldenRows, () => null);
+    const check = fetch('image_check.wasm', {cache: 'no-store'})
+                      .then((response) => (response.ok ? loadImageCheck(response) : null))
+                      .catch(() => null);
 
     const worker = new Worker('render_worker.js', {type: 'module'});
     run.worker = worker;
@@ -90,7 +89,7 @@ async function main() {
         } else if (data.type === 'stderr') {
             run.progress += new TextDecoder().decode(data.bytes);
         } else if (data.type === 'exit') {
-            finish(data.status, data.milliseconds, golden);
+            finish(data.status, data.milliseconds, check);
         } else if (data.type === 'overflow') {
             finishOverflow(data.descriptor, data.limit, data.milliseconds);
         } else if (data.type === 'error') {
@@ -158,7 +157,7 @@ function showTime(seconds = (performance.now() - run.started) / 1000) {
     element('time').textContent = `${seconds.toFixed(1)} s`;
 }
 
-async function finish(status, milliseconds, golden) {
+async function finish(status, milliseconds, check) {
     stopClock();
     showTime(milliseconds / 1000);
     run.report.status = status;
@@ -168,12 +167,12 @@ async function finish(status, milliseconds, golden) {
         const said = message ? `; its message: ${message}` : '';
         return finishWithError('status', `the module exited with status ${status}${said}`);
     }
-    const exact = await golden;
-    if (exact === null) {
-        return finishWithError('golden', 'cannot read the exact hashes from golden-rows.txt');
+    const compareImage = await check;
+    if (compareImage === null) {
+        return finishWithError('check', 'cannot load the image check, image_check.wasm');
     }
     const image = run.image.subarray(0, run.length);
-    const result = await compareImage(image, exact);
+    const result = compareImage(image);
     const progressExact = run.progress === kProgress;
     Object.assign(run.report, result, {progressExact});
 

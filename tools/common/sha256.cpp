@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstring>
-#include <vector>
 
 namespace rm::tools {
 namespace {
@@ -50,30 +49,32 @@ void compress(std::array<std::uint32_t, 8>& h, const unsigned char* block) {
 
 }  // namespace
 
-std::string sha256Hex(const void* data, std::size_t size) {
+Sha256Digits sha256Digits(const void* data, std::size_t size) {
     std::array<std::uint32_t, 8> h = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                                       0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
     const auto* bytes = static_cast<const unsigned char*>(data);
-    std::size_t full = size / 64;
+    const std::size_t full = size / 64;
     for (std::size_t i = 0; i < full; ++i)
         compress(h, bytes + 64 * i);
 
-    // Pad the tail with 0x80, zeros and the bit length, big-endian.
-    std::vector<unsigned char> tail(bytes + 64 * full, bytes + size);
-    tail.push_back(0x80);
-    while (tail.size() % 64 != 56)
-        tail.push_back(0);
+    // Pad the tail with 0x80, zeros and the bit length, big-endian: one block or two.
+    unsigned char tail[128] = {};
+    const std::size_t rest = size - 64 * full;
+    std::memcpy(tail, bytes + 64 * full, rest);
+    tail[rest] = 0x80;
+    const std::size_t tailSize = rest < 56 ? 64 : 128;
     const std::uint64_t bits = std::uint64_t{size} * 8;
-    for (int i = 7; i >= 0; --i)
-        tail.push_back(static_cast<unsigned char>(bits >> (8 * i)));
-    for (std::size_t i = 0; i < tail.size(); i += 64)
-        compress(h, tail.data() + i);
+    for (int i = 0; i < 8; ++i)
+        tail[tailSize - 1 - i] = static_cast<unsigned char>(bits >> (8 * i));
+    for (std::size_t i = 0; i < tailSize; i += 64)
+        compress(h, tail + i);
 
     static const char* kHex = "0123456789abcdef";
-    std::string out;
+    Sha256Digits out{};
+    int at = 0;
     for (std::uint32_t word : h) {
         for (int i = 28; i >= 0; i -= 4)
-            out.push_back(kHex[(word >> i) & 0xf]);
+            out.text[at++] = kHex[(word >> i) & 0xf];
     }
     return out;
 }

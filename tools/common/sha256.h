@@ -6,7 +6,17 @@
 
 namespace rm::tools {
 
-// SHA-256 of a byte range, as 64 lowercase hex digits.
-std::string sha256Hex(const void* data, std::size_t size);
+// A SHA-256 as 64 lowercase hex digits and a terminating zero.
+struct Sha256Digits {
+    char text[65];
+};
+
+// SHA-256 of a byte range. It needs no C++ library, so that the page's WebAssembly check, which
+// links none, uses this same code.
+Sha256Digits sha256Digits(const void* data, std::size_t size);
+
+inline std::string sha256Hex(const void* data, std::size_t size) {
+    return sha256Digits(data, size).text;
+}
 
 }  // namespace rm::tools

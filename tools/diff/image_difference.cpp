@@ -11,13 +11,6 @@
 #include "render/render_row.h"
 
 namespace rm::tools {
-namespace {
-
-bool rowIsExact(const std::uint8_t* row, int y) {
-    return sha256Hex(row, kRowBytes) == kExactRowHashes[y];
-}
-
-}  // namespace
 
 std::vector<std::string> rowHashes(const std::uint8_t* pixels, int rows) {
     std::vector<std::string> hashes;
@@ -29,7 +22,7 @@ std::vector<std::string> rowHashes(const std::uint8_t* pixels, int rows) {
 std::vector<int> differingRows(const std::vector<std::string>& hashes) {
     std::vector<int> rows;
     for (int y = 0; y < static_cast<int>(hashes.size()); ++y)
-        if (hashes[y] != kExactRowHashes[y]) rows.push_back(y);
+        if (hashes[y] != exactRowHash(y)) rows.push_back(y);
     return rows;
 }
 
@@ -41,7 +34,7 @@ Rearrangement findRearrangement(const std::uint8_t* pixels,
     bool both = rows == kImageHeight;
     std::uint8_t row[kRowBytes];
     for (int y = 0; y < rows && (reversed || swapped || both); ++y) {
-        if (reversed && hashes[y] != kExactRowHashes[kImageHeight - 1 - y]) reversed = false;
+        if (reversed && hashes[y] != exactRowHash(kImageHeight - 1 - y)) reversed = false;
         if (!swapped && !both) continue;
         const std::uint8_t* source = pixels + static_cast<std::size_t>(y) * kRowBytes;
         for (std::size_t i = 0; i < kRowBytes; i += 3) {
@@ -50,8 +43,8 @@ Rearrangement findRearrangement(const std::uint8_t* pixels,
             row[i + 2] = source[i];
         }
         const std::string hash = sha256Hex(row, kRowBytes);
-        if (swapped && hash != kExactRowHashes[y]) swapped = false;
-        if (both && hash != kExactRowHashes[kImageHeight - 1 - y]) both = false;
+        if (swapped && hash != exactRowHash(y)) swapped = false;
+        if (both && hash != exactRowHash(kImageHeight - 1 - y)) both = false;
     }
     if (reversed) return Rearrangement::RowsReversed;
     if (swapped) return Rearrangement::RedBlueSwapped;
@@ -64,7 +57,7 @@ int renderRowsChecked(const std::vector<int>& rows, std::uint8_t* frame) {
     for (const int y : rows) {
         std::uint8_t* row = frame + static_cast<std::size_t>(y) * kRowBytes;
         renderRow(y, row, *work);
-        if (!rowIsExact(row, y)) return y;
+        if (!rowIsExact(y, row)) return y;
     }
     return -1;
 }
@@ -77,7 +70,7 @@ bool referenceRowIsExact(int y) {
         row[3 * x + 1] = px.green;
         row[3 * x + 2] = px.red;
     }
-    return rowIsExact(row, y);
+    return rowIsExact(y, row);
 }
 
 DifferenceSummary compareRows(const std::uint8_t* image, const std::uint8_t* exact,
