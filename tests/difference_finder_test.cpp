@@ -18,7 +18,6 @@
 #include <string>
 #include <thread>
 
-#include "common/exact_rows.h"
 #include "common/sha256.h"
 #include "diff/image_difference.h"
 #include "noise/perlin_noise.h"
