@@ -135,7 +135,7 @@ TEST(SculptureDistanceTest, WithinALimitIsExactUpToItAndAboveItBeyond) {
     EXPECT_TRUE(std::isnan(sculptureDistanceWithin({inf, 0, 0}, 4000.0f)));
 }
 
-TEST(SculptureDistanceTest, PointPerLaneIsThePlainLoopBitForBit) {
+TEST(SculptureDistanceTest, PointPerLaneIsTheTableOrderBitForBit) {
     // Only the candidate capsules of the point's cell, their turns folded in at compile time: on
     // and off the axes of turned and unturned capsules, at segment ends, at signed zeros, huge
     // and non-finite coordinates, and random points.

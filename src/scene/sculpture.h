@@ -170,13 +170,6 @@ constexpr SegmentBox makeSegmentBox() {
 
 inline constexpr SegmentBox kSegmentBox = makeSegmentBox();
 
-// A computed capsule distance lies within a few float roundings (and the tiny cosine of its
-// turns) of the true distance to its segment, less 1: the bounds that skip capsules allow for
-// that with a slack of (s + kSlackOffset) * kSlackScale at a point of size s, |x| + |y| + |z| of
-// its offset, 1.2e-4 of the point's size and more, which covers it hundreds of times over.
-constexpr float kSlackOffset = 64.0f;
-constexpr float kSlackScale = 0x1p-13f;
-
 constexpr float kSqrtHalf = floatFromBits(0x3f3504f3);  // 0.70710677
 constexpr float kCos33 = floatFromBits(0x3f56b31d);     // 0.83867055
 constexpr float kSin33 = floatFromBits(0x3f0b6d77);     // 0.54463905

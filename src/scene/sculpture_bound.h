@@ -16,6 +16,13 @@
 
 namespace rm {
 
+// A computed capsule distance lies within a few float roundings (and the tiny cosine of its
+// turns) of the true distance to its segment, less 1: the bounds that skip capsules allow for
+// that with a slack of (s + kSlackOffset) * kSlackScale at a point of size s, |x| + |y| + |z| of
+// its offset, 1.2e-4 of the point's size and more, which covers it hundreds of times over.
+constexpr float kSlackOffset = 64.0f;
+constexpr float kSlackScale = 0x1p-13f;
+
 // The lanes whose sculpture distance can matter: where a conservative lower bound of the field at
 // the frame point q does not already rule it out against a counting ground g (strictly between 0
 // and the far limit), or else against the far limit. The capsule segments lie in kSegmentBox and

@@ -20,7 +20,8 @@
 
 namespace rm {
 
-// Signed distance from a world point to the sculpture surface: never below -1, at most 4000.
+// Signed distance from a world point to the sculpture surface: never below -1, at most 4000. From
+// the candidate capsules of the point's cell, as one lane of sculptureInFrameLanes.
 float sculptureDistance(Vec3 p);
 
 // The world point turned into the sculpture frame, where the capsule table lives.
