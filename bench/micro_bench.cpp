@@ -15,8 +15,7 @@
 #include "render/sky.h"
 #include "scene/ground.h"
 #include "scene/scene_noise.h"
-#include "scene/sculpture.h"
-#include "scene/sculpture_lanes.h"
+#include "scene/sculpture_distance.h"
 #include "simd/lane_ops_scalar.h"
 #include "simd/simd_level.h"
 
@@ -38,8 +37,7 @@ Vec3 pixelDirection(int x, int y) { return rm::primaryDirection(rm::cameraRow(y)
 void BM_sculptureDistance(benchmark::State& state) {
     int i = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(
-            rm::sculptureDistanceInFrame(rm::sculptureFramePoint(samplePoint(i++ & kPointMask))));
+        benchmark::DoNotOptimize(rm::sculptureDistance(samplePoint(i++ & kPointMask)));
 }
 BENCHMARK(BM_sculptureDistance);
 

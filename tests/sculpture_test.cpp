@@ -1,6 +1,4 @@
 // The sculpture's distance field: a closed tube of radius 1 around 18 axis-parallel segments.
-#include "scene/sculpture.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,8 +8,7 @@
 #include <vector>
 
 #include "math/float_bits.h"
-#include "scene/sculpture_lanes.h"
-#include "scene/sculpture_within.h"
+#include "scene/sculpture_distance.h"
 #include "simd/lane_ops_scalar.h"
 
 namespace rm {
@@ -120,7 +117,7 @@ TEST(SculptureDistanceTest, WithinALimitIsExactUpToItAndAboveItBeyond) {
     int exactChecks = 0;
     for (std::size_t i = 0; i < points.size(); ++i) {
         const Vec3 q = points[i];
-        const float full = sculptureDistanceInFrameScalar(q);
+        const float full = sculptureDistanceInTableOrder(q);
         for (const float limit : {limits(engine), full, 4000.0f}) {
             const float within = sculptureDistanceWithin(q, limit);
             if (full <= limit) {
@@ -138,7 +135,7 @@ TEST(SculptureDistanceTest, WithinALimitIsExactUpToItAndAboveItBeyond) {
     EXPECT_TRUE(std::isnan(sculptureDistanceWithin({inf, 0, 0}, 4000.0f)));
 }
 
-TEST(SculptureDistanceTest, PointPerLaneIsThePlainLoopBitForBit) {
+TEST(SculptureDistanceTest, PointPerLaneIsTheTableOrderBitForBit) {
     // Only the candidate capsules of the point's cell, their turns folded in at compile time: on
     // and off the axes of turned and unturned capsules, at segment ends, at signed zeros, huge
     // and non-finite coordinates, and random points.
@@ -177,7 +174,7 @@ TEST(SculptureDistanceTest, PointPerLaneIsThePlainLoopBitForBit) {
     }
     for (const Vec3 q : points) {
         const float lanes = sculptureInFrameLanes<LaneOpsScalar>({q.x, q.y, q.z}, 1);
-        ASSERT_EQ(floatBits(lanes), floatBits(sculptureDistanceInFrameScalar(q)))
+        ASSERT_EQ(floatBits(lanes), floatBits(sculptureDistanceInTableOrder(q)))
             << q.x << ", " << q.y << ", " << q.z;
     }
 }

@@ -18,13 +18,11 @@
 #include "render/kernel_lanes.h"
 #include "render/kernel_table.h"
 #include "render/march_lanes.h"
-#include "render/normal.h"
 #include "render/render_row.h"
 #include "render/sky.h"
 #include "scene/scene_noise.h"
-#include "scene/sculpture.h"
 #include "scene/sculpture_bound.h"
-#include "scene/sculpture_cells.h"
+#include "scene/sculpture_distance.h"
 #include "simd/simd_level.h"
 #include "support/row_workspace.h"
 
@@ -42,7 +40,7 @@ float groundAt(Vec3 p) {
     return g;
 }
 
-float sculptureAt(Vec3 p) { return rm::sculptureDistanceInFrame(rm::sculptureFramePoint(p)); }
+float sculptureAt(Vec3 p) { return rm::sculptureDistance(p); }
 
 // Points near the sculpture, around the terrain and far out, where the rays go.
 std::vector<Vec3> samplePoints(int count) {
@@ -154,7 +152,6 @@ TEST_P(SimdPathTest, SkyMatchesThePlainSky) {
 // limit or the far limit elsewhere, in and beyond the grid of candidate capsules and on the faces
 // of its cells.
 TEST(SingleLaneSculpture, IsExactUpToItsLimit) {
-    using Nearest = rm::LaneKernels<rm::LaneOpsScalar>::NearestCapsules;
     std::mt19937 random(31);
     const float span = static_cast<float>(rm::kCellsPerAxis) * rm::kCellSize;
     std::uniform_real_distribution<float> across(-8.0f, span + 8.0f);
@@ -164,9 +161,9 @@ TEST(SingleLaneSculpture, IsExactUpToItsLimit) {
         Vec3 q = {rm::kCellsLow[0] + across(random), rm::kCellsLow[1] + across(random),
                   rm::kCellsLow[2] + across(random)};
         if (i % 5 == 0) q.y = rm::kCellsLow[1] + std::floor(q.y - rm::kCellsLow[1]);  // a face
-        const float full = rm::sculptureDistanceInFrameScalar(q);
+        const float full = rm::sculptureDistanceInTableOrder(q);
         for (const float limit : {limits(random), full, rm::kFarLimit}) {
-            const float s = Nearest::at({q.x, q.y, q.z}, limit, 1);
+            const float s = rm::sculptureNearestLanes<rm::LaneOpsScalar>({q.x, q.y, q.z}, limit);
             if (full <= limit) {
                 ++exact;
                 ASSERT_EQ(rm::floatBits(s), rm::floatBits(full))

@@ -4,23 +4,19 @@
 // operations (see lane_ops_*.h) on the choices each states (simd/lane_strategies.h). Each lane
 // computes exactly what the plain noise at z = 0 computes (reference::noise).
 //
-// The forms a set can take, and where each is made (each lane_ops_*.h states which it takes):
-//   gradients (V::kGradients)
-//     CodeBits        gradientLanes: tests of code bits
-//     LaneTables      kPlaneGradientFactors, read per lane
-//     PairFactorRows  kPlaneGradientPairFactors, dot products of rows
-//     PairFactors     kPlaneGradientPairFactors, by offset
-//     PairCases       plane_gradient_cases.h, 256 written-out pairs
+// The forms a set can take (each lane_ops_*.h states which it takes):
+//   gradients (V::kGradients): every form is in plane_gradients.h, chosen in planeNoiseInCell
 //   cell look-ups
 //     one cell at a time, floors by conversion (planeCellFloorsLanes)  kFloorByConversion
 //     a gather of 16-bit entries (planeCornersOfTruncated)             wide lanes
 //     a gather of the pairs' row offsets, from float lanes             kCellsFromFloats
+//       (planeCellOfFloatsLanes)
 //     the cells of the last pass kept where the point stays inside     kRememberedGroundCells
 //       (rememberedPlaneCellLanes)
+//   the corner codes of a cell: plane_hashes.h
 #include <stddef.h>
 
-#include "noise/plane_gradient_cases.h"
-#include "noise/plane_gradient_table.h"
+#include "noise/plane_gradients.h"
 #include "noise/plane_hashes.h"
 #include "simd/lane_strategies.h"
 
@@ -51,25 +47,6 @@ typename V::D fadeLanes(typename V::D t, const PlaneNoiseConstants& c = kPlaneNo
         V::addD(V::mulD(V::subD(V::mulD(t, V::setD(c.fade[0])), V::setD(c.fade[1])), t),
                 V::setD(c.fade[2]));
     return V::mulD(a, V::mulD(V::mulD(t, t), t));
-}
-
-template <class V>
-struct GradientLanes {
-    typename V::D u;
-    typename V::D v;
-};
-
-// The components of one corner gradient, whose code (see planeGradientCode) stands at bit `at`
-// of the codes.
-template <class V>
-__attribute__((always_inline)) inline GradientLanes<V> gradientLanes(typename V::L codes, int at,
-                                                                     typename V::D x,
-                                                                     typename V::D y) {
-    const typename V::MD uIsY = V::bitSetL(codes, at + 3);
-    const typename V::D u = V::selectD(uIsY, x, y);
-    const typename V::D other = V::selectD(uIsY, y, x);
-    const typename V::D v = V::keepIfBitD(other, codes, at + 2);
-    return {V::flipSignD(u, codes, at), V::flipSignD(v, codes, at + 1)};
 }
 
 // A single lane whose gradients come from the pair factors carries a cell's corner codes as the

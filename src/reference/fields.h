@@ -8,7 +8,7 @@
 #include "reference/noise.h"
 #include "reference/observer.h"
 #include "scene/far_limit.h"
-#include "scene/ground_terms.h"
+#include "scene/ground.h"
 #include "scene/scene_noise.h"
 #include "scene/sculpture.h"
 

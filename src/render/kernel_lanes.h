@@ -6,9 +6,7 @@
 #include "render/kernel_table.h"
 #include "render/march_lanes.h"
 #include "scene/ground_lanes.h"
-#include "scene/sculpture_bound.h"
-#include "scene/sculpture_lanes.h"
-#include "scene/sculpture_within.h"
+#include "scene/sculpture_distance.h"
 #include "simd/lane_ops_scalar.h"
 
 namespace rm {
@@ -22,21 +20,11 @@ struct LaneKernels {
         }
     };
 
-    // A single ray: in the grid around the sculpture, nothing where the cell's lower bound lies
-    // beyond the limit, else the candidate capsules of the cell; beyond the grid, nothing where the
-    // bound of the segments' box rules it out, else one capsule at a time, only those a bound
-    // cannot rule out against the limit. "Nothing" is the far limit.
+    // A single ray: the nearest capsules, against its limit.
     struct NearestCapsules {
         __attribute__((always_inline)) static float at(const FramePointLanes<V>& q, float limit,
                                                        int) {
-            const SculptureCellLanes<V> cells = sculptureCellLanes<V>(q.x, q.y, q.z);
-            if (cells.outside == 0) {
-                const int32_t index = cells.index & (kCellCount - 1);
-                if (kSculptureCells.nearest[index] > limit) return kFarLimit;
-                return sculptureOfCandidatesLanes<V>(q, kSculptureCells.candidates[index], 1);
-            }
-            if (sculptureNeededLanes<V>(q.x, q.y, q.z, limit) == 0) return kFarLimit;
-            return sculptureDistanceWithin({q.x, q.y, q.z}, limit);
+            return sculptureNearestLanes<V>(q, limit);
         }
     };
 

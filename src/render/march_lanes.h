@@ -9,8 +9,8 @@
 #include "render/ray.h"
 #include "scene/far_limit.h"
 #include "scene/ground_lanes.h"
+#include "scene/sculpture.h"
 #include "scene/sculpture_bound.h"
-#include "scene/sculpture_frame.h"
 #include "simd/lane_ops_scalar.h"
 
 namespace rm {
@@ -148,11 +148,7 @@ template <class V>
 __attribute__((always_inline)) inline bool beyondWorldSingle(MarchLanes<V>& l, int first,
                                                              const PassStart<V>& start, float reach,
                                                              const WorldBoundConstants& b) {
-    if (l.clear[first] - start.t > reach) return true;
-    float nearest;
-    if (!worldPointBeyond(start.px, start.py, start.pz, reach, nearest, b)) return false;
-    l.clear[first] = (nearest + start.t) - l.clearSlack[first];
-    return true;
+    return worldPointBeyondClear(l.clear[first], l.clearSlack[first], start, reach, b);
 }
 
 // The rest of the pass of a single lane, from the height h after the two coarser ground samples.

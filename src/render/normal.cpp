@@ -4,15 +4,9 @@
 #include "render/kernel_table.h"
 #include "scene/far_limit.h"
 #include "scene/scene_noise.h"
-#include "scene/sculpture.h"
-#include "scene/sculpture_lanes.h"
-#include "simd/lane_ops_scalar.h"
+#include "scene/sculpture_distance.h"
 
 namespace rm {
-
-float sculptureDistanceInFrame(Vec3 q) {
-    return sculptureInFrameLanes<LaneOpsScalar>({q.x, q.y, q.z}, 1);
-}
 
 Vec3 estimateNormal(Vec3 p, Material material) {
     const float h = kNormalStep;
@@ -25,7 +19,7 @@ Vec3 estimateNormal(Vec3 p, Material material) {
             g = g > 0.0f && !(kFarLimit <= g) ? g : kFarLimit;
     } else {
         for (int i = 0; i < 6; ++i) {
-            const float s = sculptureDistanceInFrame(sculptureFramePoint(points[i]));
+            const float s = sculptureDistance(points[i]);
             f[i] = s <= kFarLimit ? s : kFarLimit;
         }
     }

@@ -12,9 +12,4 @@ constexpr float kNormalStep = 0.0005f;  // 0x3a03126f
 // not divided by the step. The six ground samples are taken as lanes.
 Vec3 estimateNormal(Vec3 p, Material material);
 
-// sculptureDistance of the world point whose frame point is q, from the candidate capsules of its
-// cell as a single ray's march takes them. Plain code for every instruction set: a table of
-// kernels holds only what lanes speed up, so that no wider set's object defines it too.
-float sculptureDistanceInFrame(Vec3 q);
-
 }  // namespace rm

@@ -1,9 +1,10 @@
 #pragma once
 
-// The ground field at one point per lane, written once for every set of lane operations.
+// The ground field at one point per lane, written once for every set of lane operations (the map
+// of the ground's files is in ground.h).
 #include "math/vec3.h"
 #include "noise/plane_noise_lanes.h"
-#include "scene/ground_terms.h"
+#include "scene/ground.h"
 #include "simd/lane_strategies.h"
 
 namespace rm {

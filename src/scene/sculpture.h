@@ -1,5 +1,17 @@
 #pragma once
 
+// The sculpture: its capsule list and everything the compiler derives from it.
+//   Capsule, kSculptureCapsules        the list: 18 capsules joined into one closed tube
+//   capsuleTurns, capsuleSegment       a capsule's turns, and its segment in the sculpture frame
+//   kCapsuleTable                      the capsules' terms side by side, for the plain formula
+//   kAxisSegments                      the segments grouped by the axis they run along
+//   kSegmentBox                        the box around every segment
+//   kSculptureYaw, kSculpturePitch,    the turn from the world into the frame, and a world point
+//     kSculptureFrame, sculptureFramePointLanes   turned by it, one per lane
+//   kCellsLow ... kSculptureCells      the grid of cells around the box: each cell's candidate
+//     sculptureCellLanes               capsules and lower bound (built in sculpture.cpp), and the
+//                                      cell of a frame point
+// The bounds that read these are in sculpture_bound.h, the evaluations in sculpture_distance.h.
 #include <stdint.h>
 
 #include "math/float_bits.h"
@@ -46,6 +58,39 @@ constexpr CapsuleTurns capsuleTurns(const Capsule& c) {
             quarterTurnSine(c.turnsZ)};
 }
 
+// The capsules' terms side by side, in table order.
+struct CapsuleTable {
+    alignas(64) float x[kCapsuleCount];
+    alignas(64) float y[kCapsuleCount];
+    alignas(64) float z[kCapsuleCount];
+    alignas(64) float cA[kCapsuleCount];
+    alignas(64) float sA[kCapsuleCount];
+    alignas(64) float cB[kCapsuleCount];
+    alignas(64) float sB[kCapsuleCount];
+    alignas(64) float halfLength[kCapsuleCount];
+    alignas(64) float length[kCapsuleCount];
+};
+
+constexpr CapsuleTable makeCapsuleTable() {
+    CapsuleTable table{};
+    for (int i = 0; i < kCapsuleCount; ++i) {
+        const Capsule& c = kSculptureCapsules[i];
+        const CapsuleTurns turns = capsuleTurns(c);
+        table.x[i] = c.position.x;
+        table.y[i] = c.position.y;
+        table.z[i] = c.position.z;
+        table.cA[i] = turns.cA;
+        table.sA[i] = turns.sA;
+        table.cB[i] = turns.cB;
+        table.sB[i] = turns.sB;
+        table.halfLength[i] = c.length * 0.5f;
+        table.length[i] = c.length;
+    }
+    return table;
+}
+
+inline constexpr CapsuleTable kCapsuleTable = makeCapsuleTable();
+
 // A capsule's segment in the sculpture frame: it runs along one axis (0: x, a quarter turn about
 // z; 1: y, no turn; 2: z, a quarter turn about x) through its centre, (-x, 5 - y, -z) of the
 // capsule's position, reaching half its length to either side.
@@ -62,6 +107,40 @@ constexpr Segment capsuleSegment(const Capsule& c) {
             {-c.position.x, 5.0f - c.position.y, -c.position.z},
             c.length * 0.5f};
 }
+
+// The segments that run along one axis: for each, its capsule, and its centre in the frame,
+// (-x, 5 - y, -z) of its position, split into the coordinate along the axis and the two across.
+struct AxisSegments {
+    int count;
+    int capsule[kCapsuleCount];
+    float along[kCapsuleCount];
+    float across1[kCapsuleCount];
+    float across2[kCapsuleCount];
+    float half[kCapsuleCount];
+};
+
+struct AxisSegmentTable {
+    AxisSegments axes[3];
+};
+
+constexpr AxisSegmentTable makeAxisSegments() {
+    AxisSegmentTable table{};
+    for (int i = 0; i < kCapsuleCount; ++i) {
+        const Segment segment = capsuleSegment(kSculptureCapsules[i]);
+        const int axis = segment.axis;
+        const float* centre = segment.centre;
+        AxisSegments& s = table.axes[axis];
+        s.capsule[s.count] = i;
+        s.along[s.count] = centre[axis];
+        s.across1[s.count] = centre[axis == 0 ? 1 : 0];
+        s.across2[s.count] = centre[axis == 2 ? 1 : 2];
+        s.half[s.count] = segment.half;
+        ++s.count;
+    }
+    return table;
+}
+
+inline constexpr AxisSegmentTable kAxisSegments = makeAxisSegments();
 
 // The box around every segment, from the capsule table: in the frame, its centre and its half
 // extent along each axis.
@@ -90,13 +169,6 @@ constexpr SegmentBox makeSegmentBox() {
 }
 
 inline constexpr SegmentBox kSegmentBox = makeSegmentBox();
-
-// A computed capsule distance lies within a few float roundings (and the tiny cosine of its
-// turns) of the true distance to its segment, less 1: the bounds that skip capsules allow for
-// that with a slack of (s + kSlackOffset) * kSlackScale at a point of size s, |x| + |y| + |z| of
-// its offset, 1.2e-4 of the point's size and more, which covers it hundreds of times over.
-constexpr float kSlackOffset = 64.0f;
-constexpr float kSlackScale = 0x1p-13f;
 
 constexpr float kSqrtHalf = floatFromBits(0x3f3504f3);  // 0.70710677
 constexpr float kCos33 = floatFromBits(0x3f56b31d);     // 0.83867055
@@ -127,16 +199,92 @@ inline constexpr Mat4 kSculptureFrame = {{
     0.0f, 0.0f, 0.0f, 1.0f,                                              //
 }};
 
-// Signed distance from a world point to the sculpture surface: never below -1, at most 4000.
-float sculptureDistance(Vec3 p);
+// A world point turned into the frame, one point per lane.
+template <class V>
+struct FramePointLanes {
+    typename V::F x;
+    typename V::F y;
+    typename V::F z;
+};
 
-// The world point turned into the sculpture frame, where the capsule table lives.
-Vec3 sculptureFramePoint(Vec3 p);
+template <class V>
+__attribute__((always_inline)) inline FramePointLanes<V> sculptureFramePointLanes(
+    typename V::F px, typename V::F py, typename V::F pz) {
+    const float* r = kSculptureFrame.m;
+    // The translation is added third, and in z the frame's shift of 5 is taken off the
+    // translation before anything else.
+    return {V::addF(V::addF(V::addF(V::mulF(px, V::setF(r[0])), V::mulF(py, V::setF(r[4]))),
+                            V::setF(r[12])),
+                    V::mulF(pz, V::setF(r[8]))),
+            V::addF(V::addF(V::addF(V::mulF(px, V::setF(r[1])), V::mulF(py, V::setF(r[5]))),
+                            V::setF(r[13])),
+                    V::mulF(pz, V::setF(r[9]))),
+            V::addF(V::addF(V::addF(V::setF(r[14] - 5.0f), V::mulF(px, V::setF(r[2]))),
+                            V::mulF(py, V::setF(r[6]))),
+                    V::mulF(pz, V::setF(r[10])))};
+}
 
-// sculptureDistance of the world point whose frame point is q, one capsule after the other in
-// table order: the order the lanes keep for non-finite points. The kernels evaluate only the
-// candidate capsules of the point's cell (scene/sculpture_lanes.h), or the nearest first
-// (scene/sculpture_within.h), to the same bits.
-float sculptureDistanceInFrameScalar(Vec3 q);
+// A grid of cells around the sculpture, each with the capsules that can be the nearest to a point
+// in it: the sculpture at a point there needs only those. Capsule i is left out of a cell when even
+// its nearest approach to the cell lies further than the farthest approach of some other capsule,
+// by a margin: then at every point of the cell capsule i is further than that other one. Each cell
+// also has a lower bound of the sculpture in it, from the nearest approach of any capsule.
+constexpr int kCellBits = 5;
+constexpr int kCellsPerAxis = 1 << kCellBits;
+constexpr float kCellSize = 2.0f;  // a power of two: the cell of a point is found without rounding
+constexpr float kCellInverse = 0.5f;
+// The grid reaches kCellsReach beyond the box of the segments on every side: a march needs the
+// sculpture up to the ground's distance beyond it, where the capsules of a cell are still few.
+constexpr float kCellsReach = 26.0f;
+constexpr float kCellsLow[3] = {kSegmentBox.centre[0] - kSegmentBox.half[0] - kCellsReach,
+                                kSegmentBox.centre[1] - kSegmentBox.half[1] - kCellsReach,
+                                kSegmentBox.centre[2] - kSegmentBox.half[2] - kCellsReach};
+static_assert(kCellsLow[0] + kCellsPerAxis * kCellSize >=
+                      kSegmentBox.centre[0] + kSegmentBox.half[0] + kCellsReach &&
+                  kCellsLow[1] + kCellsPerAxis * kCellSize >=
+                      kSegmentBox.centre[1] + kSegmentBox.half[1] + kCellsReach &&
+                  kCellsLow[2] + kCellsPerAxis * kCellSize >=
+                      kSegmentBox.centre[2] + kSegmentBox.half[2] + kCellsReach,
+              "the grid covers the box and kCellsReach beyond");
+
+constexpr int kCellCount = kCellsPerAxis * kCellsPerAxis * kCellsPerAxis;
+
+struct SculptureCells {
+    uint32_t candidates[kCellCount];
+    float nearest[kCellCount];  // the sculpture is no nearer anywhere in the cell
+};
+
+// Built when the program is compiled (sculpture.cpp).
+extern const SculptureCells kSculptureCells;
+constexpr uint32_t kAllCapsules = (1u << kCapsuleCount) - 1;
+
+// The cell of each lane's frame point, and the lanes whose point lies outside the grid (or is not
+// finite), where every capsule is a candidate.
+template <class V>
+struct SculptureCellLanes {
+    typename V::I index;
+    int outside;
+};
+
+template <class V>
+__attribute__((always_inline)) inline SculptureCellLanes<V> sculptureCellLanes(typename V::F x,
+                                                                               typename V::F y,
+                                                                               typename V::F z) {
+    using I = typename V::I;
+    // Shifted by a whole grid so that truncation is the floor inside it and a little beyond.
+    auto axis = [&](typename V::F v, int k) {
+        const typename V::F shifted =
+            V::addF(V::mulF(V::subF(v, V::setF(kCellsLow[k])), V::setF(kCellInverse)),
+                    V::setF(static_cast<float>(kCellsPerAxis)));
+        return V::addI(V::truncateF(shifted), V::setI(-kCellsPerAxis));
+    };
+    const I ix = axis(x, 0);
+    const I iy = axis(y, 1);
+    const I iz = axis(z, 2);
+    const I all = V::orI(V::orI(ix, iy), iz);
+    const int inside = V::equalBitsI(V::andI(all, V::setI(-kCellsPerAxis)), V::setI(0));
+    return {V::orI(V::orI(V::shiftLeftI(ix, 2 * kCellBits), V::shiftLeftI(iy, kCellBits)), iz),
+            ~inside & ((1 << V::kWidth) - 1)};
+}
 
 }  // namespace rm

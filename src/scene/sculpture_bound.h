@@ -1,18 +1,27 @@
 #pragma once
 
 // The sculpture's lower bounds, by which a pass leaves capsules or the whole sculpture out:
-//   the box around the segments (kSegmentBox, sculpture.h), at a frame point: sculptureNeededLanes;
+//   the box around the segments (kSegmentBox), at frame points: sculptureNeededLanes;
 //   the sphere around the box's world centre, before a point is turned into the frame:
 //     worldPointBeyond for a single ray, sculptureBeyondWorldLanes for lanes;
-//   each grid cell's nearest capsule (kSculptureCells.nearest, sculpture_cells.h), for a single
-//     ray inside the grid;
-//   a single ray's bound carried from its last world test (kClearSlack, clearBoundSlack).
-// The tables they read are all derived from the capsule list at compile time.
+//   each grid cell's nearest capsule (kSculptureCells.nearest), for a single ray inside the grid:
+//     cellBeyond;
+//   a single ray's bound carried from its last world test: clearBoundSlack, worldPointBeyondClear.
+// The tables they read are all derived from the capsule list at compile time (sculpture.h).
+#include <stdint.h>
+
 #include "math/vec3.h"
 #include "scene/far_limit.h"
 #include "scene/sculpture.h"
 
 namespace rm {
+
+// A computed capsule distance lies within a few float roundings (and the tiny cosine of its
+// turns) of the true distance to its segment, less 1: the bounds that skip capsules allow for
+// that with a slack of (s + kSlackOffset) * kSlackScale at a point of size s, |x| + |y| + |z| of
+// its offset, 1.2e-4 of the point's size and more, which covers it hundreds of times over.
+constexpr float kSlackOffset = 64.0f;
+constexpr float kSlackScale = 0x1p-13f;
 
 // The lanes whose sculpture distance can matter: where a conservative lower bound of the field at
 // the frame point q does not already rule it out against a counting ground g (strictly between 0
@@ -45,6 +54,12 @@ __attribute__((always_inline)) inline int sculptureNeededLanes(typename V::F qx,
                                     V::setD(kSlackScale)));
     const D boxSquared = V::addD(V::addD(V::mulD(dx, dx), V::mulD(dy, dy)), V::mulD(dz, dz));
     return ~V::bitsD(V::gtD(boxSquared, V::mulD(reach, reach))) & ((1 << V::kWidth) - 1);
+}
+
+// Whether the sculpture lies beyond `limit` everywhere in grid cell `cell`: a single ray inside
+// the grid then needs none of its capsules.
+__attribute__((always_inline)) inline bool cellBeyond(int32_t cell, float limit) {
+    return kSculptureCells.nearest[cell] > limit;
 }
 
 // The world point that the frame turns into the box's centre (1, -1, -4): the transposed turn of
@@ -139,6 +154,21 @@ inline float clearBoundSlack(Vec3 o, Vec3 d) {
                          __builtin_fabsf(o.z) < kClearOrigin &&
                          (d.x * d.x + d.y * d.y) + d.z * d.z <= kClearDirection;
     return bounded ? kClearSlack : __builtin_inff();
+}
+
+// The world-point test of a single lane with a reach, at the point (p.px, p.py, p.pz) its ray
+// reaches at time p.t: first from the bound `clear` its ray's last test left (the distance then
+// exceeds clear - p.t), else from the point itself, which renews `clear` with the ray's slack
+// taken off.
+template <class Point>
+__attribute__((always_inline)) inline bool worldPointBeyondClear(float& clear, const float& slack,
+                                                                 const Point& p, float reach,
+                                                                 const WorldBoundConstants& c) {
+    if (clear - p.t > reach) return true;
+    float nearest;
+    if (!worldPointBeyond(p.px, p.py, p.pz, reach, nearest, c)) return false;
+    clear = (nearest + p.t) - slack;
+    return true;
 }
 
 }  // namespace rm

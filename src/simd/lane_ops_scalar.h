@@ -38,7 +38,7 @@ constexpr bool kScalarConstantsInCode = true;
 
 // Whether the noise forms a cell's gradients in code written out for each pair of gradient codes,
 // reached by one jump through a table, rather than as products with factors read from a table
-// (see plane_gradient_cases.h). Where every instruction costs, that saves 8 to 20 % of a frame:
+// (see noise/plane_gradients.h). Where every instruction costs, that saves 8 to 20 % of a frame:
 // measured on RISC-V, POWER, s390x, Arm, AArch64, i386, SPARC, PA-RISC and Alpha. An x86-64
 // processor mostly mispredicts the jump and takes 10 % longer; GCC for MIPS keeps the cases'
 // values in integer registers, which costs 4 % there.

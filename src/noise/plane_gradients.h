@@ -1,8 +1,117 @@
 #pragma once
 
-// A cell's pair of corners along x, interpolated in code written out for each of the 256 pairs of
-// gradient codes, for a single lane on a processor that pays for every instruction
-// (GradientForm::PairCases). One jump through a table replaces the six loads, six
+// Every form in which the plane noise finds the gradients of a cell's corners from their codes
+// (see planeGradientCode), each giving the very bits of the others; planeNoiseInCell
+// (plane_noise_lanes.h) takes the form V::kGradients names:
+//   CodeBits        gradientLanes: tests of each code's bits
+//   LaneTables      kPlaneGradientFactors: factors of u + v and of v, read per lane
+//   PairFactors,    kPlaneGradientPairFactors: the factors of a near corner's u + v and of the far
+//   PairFactorRows    corner beside it (u and v apart), 64 bytes per pair of codes
+//   PairCases       planePairAlongXOf: the code written out for each of the 256 pairs of codes
+#include <stdint.h>
+
+namespace rm {
+
+// The components of a corner gradient, u and v, one per lane.
+template <class V>
+struct GradientLanes {
+    typename V::D u;
+    typename V::D v;
+};
+
+// The components of one corner gradient, whose code (see planeGradientCode) stands at bit `at`
+// of the codes.
+template <class V>
+__attribute__((always_inline)) inline GradientLanes<V> gradientLanes(typename V::L codes, int at,
+                                                                     typename V::D x,
+                                                                     typename V::D y) {
+    const typename V::MD uIsY = V::bitSetL(codes, at + 3);
+    const typename V::D u = V::selectD(uIsY, x, y);
+    const typename V::D other = V::selectD(uIsY, y, x);
+    const typename V::D v = V::keepIfBitD(other, codes, at + 2);
+    return {V::flipSignD(u, codes, at), V::flipSignD(v, codes, at + 1)};
+}
+
+// The factor tables: the gradient choices of a cell's corners as factors. Made with tests of the
+// code bits (see planeGradientCode), the choices follow random bits that no branch predictor can
+// learn, and lanes of vectors have no such tests; products with factors of -1, 0 and +1 are exact,
+// and every compiler keeps them as they are.
+
+// For lanes that look up a small table per lane: by the gradient code of a corner, the factors of
+// the corner's offsets x and y in u + v and in v alone, each -1, 0 or 1. A product with such a
+// factor is exact, and u + v never holds the same offset twice, so x * gX + y * gY is u + v and
+// x * vX + y * vY is v, up to the sign of a zero term, which leaves every other sum as it is.
+struct PlaneGradientFactors {
+    alignas(64) double gX[16];
+    alignas(64) double gY[16];
+    alignas(64) double vX[16];
+    alignas(64) double vY[16];
+};
+
+constexpr PlaneGradientFactors makePlaneGradientFactors() {
+    PlaneGradientFactors f{};
+    for (int32_t h = 0; h < 16; ++h) {
+        const double uSign = (h & 1) ? -1.0 : 1.0;
+        const double vSign = (h & 2) ? -1.0 : 1.0;
+        const double uX = (h & 8) ? 0.0 : uSign;
+        const double uY = (h & 8) ? uSign : 0.0;
+        f.vX[h] = (h & 4) && (h & 8) ? vSign : 0.0;
+        f.vY[h] = (h & 4) && !(h & 8) ? vSign : 0.0;
+        f.gX[h] = uX + f.vX[h];
+        f.gY[h] = uY + f.vY[h];
+    }
+    return f;
+}
+
+inline constexpr PlaneGradientFactors kPlaneGradientFactors = makePlaneGradientFactors();
+
+// The factors of u and of v alone by gradient code, side by side: the far corner's part of an
+// entry of kPlaneGradientPairFactors, which a single lane reads all at once.
+struct PlaneGradientFarFactors {
+    struct Code {
+        double uX;
+        double uY;
+        double vX;
+        double vY;
+    };
+    alignas(64) Code codes[16];
+};
+
+constexpr PlaneGradientFarFactors makePlaneGradientFarFactors() {
+    const PlaneGradientFactors f = makePlaneGradientFactors();
+    PlaneGradientFarFactors far{};
+    for (int32_t h = 0; h < 16; ++h)
+        far.codes[h] = {f.gX[h] - f.vX[h], f.gY[h] - f.vY[h], f.vX[h], f.vY[h]};
+    return far;
+}
+
+// For a single lane, the factors of a near corner's u + v and of the far corner beside it along
+// x, by the pair's two codes (near code in the low four bits), in entries of 64 bytes.
+struct PlaneGradientPairFactors {
+    struct Pair {
+        double gX;
+        double gY;
+        PlaneGradientFarFactors::Code far;
+        double unused[2];
+    };
+    alignas(64) Pair pairs[256];
+};
+
+constexpr PlaneGradientPairFactors makePlaneGradientPairFactors() {
+    const PlaneGradientFactors f = makePlaneGradientFactors();
+    const PlaneGradientFarFactors far = makePlaneGradientFarFactors();
+    PlaneGradientPairFactors pairs{};
+    for (int32_t h = 0; h < 256; ++h)
+        pairs.pairs[h] = {f.gX[h & 15], f.gY[h & 15], far.codes[h >> 4], {0.0, 0.0}};
+    return pairs;
+}
+
+inline constexpr PlaneGradientPairFactors kPlaneGradientPairFactors =
+    makePlaneGradientPairFactors();
+
+// The written-out pairs: a cell's pair of corners along x, interpolated in code written out for
+// each of the 256 pairs of gradient codes, for a single lane on a processor that pays for every
+// instruction (GradientForm::PairCases). One jump through a table replaces the six loads, six
 // products and three sums with factors of -1, 0 and 1 that form the pair's terms (see
 // kPlaneGradientPairFactors): each case forms the very values those products and sums give, bit
 // for bit, with a subtraction or a negation at most where they have a factor -1.
@@ -11,11 +120,6 @@
 // and a remembered cell holds its point strictly inside), x1 = x - 1 and, in the far row, y are
 // below zero. A product with a factor 0 is then +0 for x and the near row's y, and -0 for x1 and
 // the far row's y; adding -0 changes no sum, and adding +0 changes only a -0.
-#include <stdint.h>
-
-#include "noise/plane_gradient_table.h"
-
-namespace rm {
 
 // x * fx + y * fy with factors fx and fy of -1, 0 and 1, not both 0.
 template <int kFx, int kFy, bool kNegativeY>

@@ -1,18 +1,49 @@
 #pragma once
 
-// The sculpture at one frame point per lane, all capsules in table order, written once for every
-// set of lane operations. Each capsule's turns are folded in at compile time: a product with a
-// cosine or sine of exactly 1 is the factor itself, and a term with a sine of 0 adds a zero, which
-// can only change the sign of a zero that is squared or clamped later. So for a finite point every
-// capsule distance, and the running minimum, is bit for bit the plain loop's; non-finite points
-// take the plain loop, whose NaN rules the folding would not keep. Only the capsules that can be
-// the nearest in the grid cells of the lanes are evaluated (see sculpture_cells.h).
+// The sculpture's distance, each evaluation giving the very bits of the plain one:
+//   sculptureDistanceInTableOrder  every capsule through the full formula in table order, plain
+//                                  code: the form that keeps a non-finite point's NaNs
+//   sculptureInFrameLanes          a frame point per lane, only the candidate capsules of the
+//                                  lanes' cells, each capsule's turns folded in at compile time
+//                                  (the march with a ray per lane, and sculptureDistance)
+//   sculptureDistanceWithin        one point, nearest capsule first, exact only up to a limit
+//   sculptureNearestLanes          a single ray's march: a cell's bound and its candidates inside
+//                                  the grid, the box's bound and sculptureDistanceWithin beyond it
+//   sculptureDistance              a world point, as the normals take it
+// The tables are in sculpture.h, the bounds in sculpture_bound.h.
+#include <stdint.h>
+
+#include "math/vec3.h"
 #include "scene/far_limit.h"
 #include "scene/sculpture.h"
-#include "scene/sculpture_cells.h"
-#include "scene/sculpture_frame.h"
+#include "scene/sculpture_bound.h"
 
 namespace rm {
+
+// Signed distance from a world point to the sculpture surface: never below -1, at most 4000. From
+// the candidate capsules of the point's cell, as one lane of sculptureInFrameLanes.
+float sculptureDistance(Vec3 p);
+
+// The world point turned into the sculpture frame, where the capsule table lives.
+Vec3 sculptureFramePoint(Vec3 p);
+
+// sculptureDistance of the world point whose frame point is q, one capsule after the other in
+// table order: m stays unless m <= d fails, which keeps the order of NaN replacements for a
+// non-finite point.
+float sculptureDistanceInTableOrder(Vec3 q);
+
+// sculptureDistanceInTableOrder(q) wherever that is at most `limit` (at least -1); elsewhere
+// some value above `limit` and at most 4000. Only the capsules that a conservative bound cannot
+// rule out are evaluated, the nearest first, so a march pass that only needs to know whether the
+// sculpture is nearer than the ground gets its exact answer from a capsule or two.
+float sculptureDistanceWithin(Vec3 q, float limit);
+
+// The sculpture at one frame point per lane, all candidate capsules in table order, written once
+// for every set of lane operations. Each capsule's turns are folded in at compile time: a product
+// with a cosine or sine of exactly 1 is the factor itself, and a term with a sine of 0 adds a zero,
+// which can only change the sign of a zero that is squared or clamped later. So for a finite point
+// every capsule distance, and the running minimum, is bit for bit the plain one's; non-finite
+// points take sculptureDistanceInTableOrder, whose NaN rules the folding would not keep.
 
 template <class V, int kIndex>
 __attribute__((always_inline)) inline typename V::F capsuleLanes(const FramePointLanes<V>& q) {
@@ -89,7 +120,7 @@ __attribute__((always_inline)) inline uint32_t sculptureCandidateLanes(const Fra
     return candidates;
 }
 
-// sculptureDistanceInFrameScalar at the frame point of every lane of `need`, from the candidates
+// sculptureDistanceInTableOrder at the frame point of every lane of `need`, from the candidates
 // of those lanes.
 template <class V>
 __attribute__((always_inline)) inline typename V::F sculptureOfCandidatesLanes(
@@ -109,8 +140,8 @@ __attribute__((always_inline)) inline typename V::F sculptureOfCandidatesLanes(
         V::storeF(lanes, m);
         for (int lane = 0; lane < V::kWidth; ++lane) {
             if (nonFinite >> lane & 1) {
-                lanes[lane] = sculptureDistanceInFrameScalar(
-                    {frame[0][lane], frame[1][lane], frame[2][lane]});
+                lanes[lane] =
+                    sculptureDistanceInTableOrder({frame[0][lane], frame[1][lane], frame[2][lane]});
             }
         }
         m = V::loadF(lanes);
@@ -118,11 +149,28 @@ __attribute__((always_inline)) inline typename V::F sculptureOfCandidatesLanes(
     return m;
 }
 
-// sculptureDistanceInFrameScalar at the frame point of every lane of `need`.
+// sculptureDistanceInTableOrder at the frame point of every lane of `need`.
 template <class V>
 __attribute__((always_inline)) inline typename V::F sculptureInFrameLanes(
     const FramePointLanes<V>& q, int need) {
     return sculptureOfCandidatesLanes<V>(q, sculptureCandidateLanes<V>(q, need), need);
+}
+
+// A single ray's sculpture at its frame point q: in the grid, nothing where the cell's lower bound
+// lies beyond the limit, else the candidate capsules of the cell; beyond the grid, nothing where
+// the bound of the segments' box rules it out, else one capsule at a time, only those a bound
+// cannot rule out against the limit. "Nothing" is the far limit.
+template <class V>
+__attribute__((always_inline)) inline float sculptureNearestLanes(const FramePointLanes<V>& q,
+                                                                  float limit) {
+    const SculptureCellLanes<V> cells = sculptureCellLanes<V>(q.x, q.y, q.z);
+    if (cells.outside == 0) {
+        const int32_t index = cells.index & (kCellCount - 1);
+        if (cellBeyond(index, limit)) return kFarLimit;
+        return sculptureOfCandidatesLanes<V>(q, kSculptureCells.candidates[index], 1);
+    }
+    if (sculptureNeededLanes<V>(q.x, q.y, q.z, limit) == 0) return kFarLimit;
+    return sculptureDistanceWithin({q.x, q.y, q.z}, limit);
 }
 
 }  // namespace rm

@@ -1,55 +1,61 @@
-#include "scene/sculpture_within.h"
+#include "scene/sculpture_distance.h"
 
 #include "math/float_ops.h"
-#include "scene/capsule_distance.h"
-#include "scene/far_limit.h"
-#include "scene/sculpture.h"
 #include "simd/lane_ops_scalar.h"
 
 namespace rm {
 namespace {
 
-// The segments that run along one axis: for each, its capsule, and its centre in the frame,
-// (-x, 5 - y, -z) of its position, split into the coordinate along the axis and the two across.
-struct AxisSegments {
-    int count;
-    int capsule[kCapsuleCount];
-    float along[kCapsuleCount];
-    float across1[kCapsuleCount];
-    float across2[kCapsuleCount];
-    float half[kCapsuleCount];
-};
-
-struct SegmentTable {
-    AxisSegments axes[3];
-};
-
-constexpr SegmentTable makeSegmentTable() {
-    SegmentTable table{};
-    for (int i = 0; i < kCapsuleCount; ++i) {
-        const Segment segment = capsuleSegment(kSculptureCapsules[i]);
-        const int axis = segment.axis;
-        const float* centre = segment.centre;
-        AxisSegments& s = table.axes[axis];
-        s.capsule[s.count] = i;
-        s.along[s.count] = centre[axis];
-        s.across1[s.count] = centre[axis == 0 ? 1 : 0];
-        s.across2[s.count] = centre[axis == 2 ? 1 : 2];
-        s.half[s.count] = segment.half;
-        ++s.count;
-    }
-    return table;
+// The signed distance at the frame point (qx, qy, qz) of capsule i, before the running minimum.
+__attribute__((always_inline)) inline float capsuleDistance(int i, float qx, float qy, float qz) {
+    const CapsuleTable& k = kCapsuleTable;
+    const float ux = qx + k.x[i];
+    const float uy = qy + k.y[i];
+    const float uz = qz + k.z[i];
+    const float cA = k.cA[i];
+    const float sA = k.sA[i];
+    const float cB = k.cB[i];
+    const float sB = k.sB[i];
+    const float length = k.length[i];
+    // Turn about x around the pivot height 5, then about z; t runs along the segment from one
+    // end, x2 and z1 across it.
+    const float y1 = (uy - 5.0f) * cA + uz * sA;
+    const float z1 = (5.0f - uy) * sA + uz * cA;
+    const float t = (k.halfLength[i] - ux * sB) + y1 * cB;
+    const float x2 = y1 * sB + ux * cB;
+    // Clamp to the segment: 0 unless 0 <= t, then the length unless c <= length.
+    float c = 0.0f <= t ? t : 0.0f;
+    c = c <= length ? c : length;
+    const float e = t - c;
+    return sqrtF((z1 * z1 + x2 * x2) + e * e) - 1.0f;
 }
 
-constexpr SegmentTable kSegments = makeSegmentTable();
-
 }  // namespace
+
+Vec3 sculptureFramePoint(Vec3 p) {
+    const FramePointLanes<LaneOpsScalar> q = sculptureFramePointLanes<LaneOpsScalar>(p.x, p.y, p.z);
+    return {q.x, q.y, q.z};
+}
+
+float sculptureDistance(Vec3 p) {
+    const Vec3 q = sculptureFramePoint(p);
+    return sculptureInFrameLanes<LaneOpsScalar>({q.x, q.y, q.z}, 1);
+}
+
+float sculptureDistanceInTableOrder(Vec3 q) {
+    float m = kFarLimit;
+    for (int i = 0; i < kCapsuleCount; ++i) {
+        const float d = capsuleDistance(i, q.x, q.y, q.z);
+        m = m <= d ? m : d;
+    }
+    return m;
+}
 
 float sculptureDistanceWithin(Vec3 q, float limit) {
     // The bounds below need finite values; a non-finite point keeps the order of NaN
     // replacements of the full evaluation.
     if (!(__builtin_isfinite(q.x) && __builtin_isfinite(q.y) && __builtin_isfinite(q.z))) {
-        return sculptureDistanceInFrameScalar(q);
+        return sculptureDistanceInTableOrder(q);
     }
     // Squared distances to the segments, whose bounds allow for the slack. Without NaNs the
     // running minimum is the plain minimum, so a capsule whose bound exceeds a distance already
@@ -59,7 +65,7 @@ float sculptureDistanceWithin(Vec3 q, float limit) {
     squared[0] = __builtin_inff();
     const float coordinates[3] = {q.x, q.y, q.z};
     for (int axis = 0; axis < 3; ++axis) {
-        const AxisSegments& s = kSegments.axes[axis];
+        const AxisSegments& s = kAxisSegments.axes[axis];
         const float along = coordinates[axis];
         const float across1 = coordinates[axis == 0 ? 1 : 0];
         const float across2 = coordinates[axis == 2 ? 1 : 2];
