@@ -69,26 +69,30 @@ struct Slab {
 constexpr Slab makeSlab(int ix) {
     Slab slab{};
     for (int iy = 0; iy < kCellsPerAxis; ++iy) {
+        // The x and y terms are the same along the whole column: summed once, in the same order
+        // as the cell's own sum, they halve what the compiler evaluates.
+        double nearXY[kCapsuleCount] = {};
+        double farXY[kCapsuleCount] = {};
+        for (int i = 0; i < kCapsuleCount; ++i) {
+            nearXY[i] = (0.0 + kAxisGaps.nearest[0][ix][i]) + kAxisGaps.nearest[1][iy][i];
+            farXY[i] = (0.0 + kAxisGaps.farthest[0][ix][i]) + kAxisGaps.farthest[1][iy][i];
+        }
         for (int iz = 0; iz < kCellsPerAxis; ++iz) {
-            const int index[3] = {ix, iy, iz};
             double nearSquared[kCapsuleCount] = {};
             double farthest = 1e300;
             double closest = 1e300;
             for (int i = 0; i < kCapsuleCount; ++i) {
-                double nearest = 0.0;
-                double farSquared = 0.0;
-                for (int k = 0; k < 3; ++k) {
-                    nearest += kAxisGaps.nearest[k][index[k]][i];
-                    farSquared += kAxisGaps.farthest[k][index[k]][i];
-                }
+                const double nearest = nearXY[i] + kAxisGaps.nearest[2][iz][i];
+                const double farSquared = farXY[i] + kAxisGaps.farthest[2][iz][i];
                 nearSquared[i] = nearest;
                 farthest = farSquared < farthest ? farSquared : farthest;
                 closest = nearest < closest ? nearest : closest;
             }
             const double reach = squareRoot(farthest) + kMargin;
+            const double reachSquared = reach * reach;
             uint32_t candidates = 0;
             for (int i = 0; i < kCapsuleCount; ++i) {
-                if (nearSquared[i] <= reach * reach) candidates |= 1u << i;
+                if (nearSquared[i] <= reachSquared) candidates |= 1u << i;
             }
             slab.candidates[iy * kCellsPerAxis + iz] = candidates;
             // Less the tube's radius and the margin, and a little more for the narrowing.
