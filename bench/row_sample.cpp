@@ -120,7 +120,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    if (!rm::chooseKernels(level)) {
+    const rm::KernelTable& kernels = rm::chooseKernels(level);
+    if (kernels.level != level) {
         std::fprintf(stderr, "raymarch_rows: this processor lacks the requested instruction set\n");
         return 2;
     }
@@ -137,7 +138,7 @@ int main(int argc, char** argv) {
     const std::clock_t cpuStart = std::clock();
     for (const int y : listed) {
         const std::clock_t rowStart = each ? std::clock() : 0;
-        rm::renderRow(y, row, work);
+        rm::renderRow(kernels, y, row, work);
         ++rows;
         const bool differs = rm::tools::sha256Hex(row, sizeof row) != image.rowHashes[y];
         wrong += differs ? 1 : 0;

@@ -17,14 +17,13 @@ namespace rm {
 namespace {
 
 TEST(RenderRowTest, MatchesTheExactImage) {
-    rm::chooseKernels(rm::SimdLevel::Scalar);
     rmtest::GoldenImage golden;
     ASSERT_TRUE(rmtest::loadGoldenImage(RAYMARCH_GOLDEN_ROWS, golden));
     // Ground only (0), ground and sculpture (300, 512), the horizon (640), sculpture against the
     // sky (700) and sky only (1023).
     for (const int y : {0, 300, 512, 640, 700, 1023}) {
         uint8_t row[kRowBytes];
-        renderRow(y, row, rmtest::rowWorkspace());
+        renderRow(kPlainKernels, y, row, rmtest::rowWorkspace());
         EXPECT_EQ(rm::tools::sha256Hex(row, sizeof row), golden.rowHashes[y]) << "row " << y;
     }
 }
@@ -33,7 +32,6 @@ TEST(RenderRowTest, MatchesTheExactImage) {
 // the full octave noise. Rows of sculpture and ground (512), sculpture against the sky (700) and
 // sky alone (1023).
 TEST(RenderRowTest, ShadingEachPixelOnItsOwnGivesTheSameRows) {
-    rm::chooseKernels(rm::SimdLevel::Scalar);
     rmtest::GoldenImage golden;
     ASSERT_TRUE(rmtest::loadGoldenImage(RAYMARCH_GOLDEN_ROWS, golden));
     for (const int y : {512, 700, 1023}) {

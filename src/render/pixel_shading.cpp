@@ -44,9 +44,9 @@ Vec3 primaryHitPoint(Vec3 d, float t) {
     return {t * d.x, t * d.y + kCameraOrigin.y, t * d.z + kCameraOrigin.z};
 }
 
-PrimaryRays primaryReflections(Vec3 d, Material material, float t) {
+PrimaryRays primaryReflections(const KernelTable& kernels, Vec3 d, Material material, float t) {
     const Vec3 p = primaryHitPoint(d, t);
-    return primaryReflectionsAt(d, material, p, estimateNormal(p, material));
+    return primaryReflectionsAt(d, material, p, estimateNormal(kernels, p, material));
 }
 
 PrimaryRays primaryReflectionsAt(Vec3 d, Material material, Vec3 p, Vec3 n) {

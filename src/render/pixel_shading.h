@@ -1,6 +1,7 @@
 #pragma once
 
 #include "math/vec3.h"
+#include "render/kernel_table.h"
 #include "render/march_hit.h"
 #include "render/ray.h"
 
@@ -24,7 +25,8 @@ PixelBytes groundBytes(Vec3 u1, Vec3 u2, float k);
 
 // The reflection rays of a primary ray that met a surface at distance t: four for the sculpture
 // (the mirror ray and three perturbed ones), two for the ground, each starting just off the
-// surface. k is the ground's weight |reflection . view|.
+// surface, the normal there estimated with `kernels`. k is the ground's weight
+// |reflection . view|.
 struct PrimaryRays {
     Material material;
     int count;
@@ -32,7 +34,7 @@ struct PrimaryRays {
     float k;
 };
 
-PrimaryRays primaryReflections(Vec3 d, Material material, float t);
+PrimaryRays primaryReflections(const KernelTable& kernels, Vec3 d, Material material, float t);
 
 // The primary ray's hit point at distance t along d from the eye, and the reflection rays at that
 // point given the surface normal n there.

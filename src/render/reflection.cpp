@@ -6,9 +6,9 @@
 
 namespace rm {
 
-Reflection reflectAtHit(const Ray& ray, Material material, float t) {
+Reflection reflectAtHit(const KernelTable& kernels, const Ray& ray, Material material, float t) {
     const Vec3 p = pointAlong(ray.origin, ray.direction, t);
-    return reflectAt(ray, material, p, estimateNormal(p, material));
+    return reflectAt(ray, material, p, estimateNormal(kernels, p, material));
 }
 
 Reflection reflectAt(const Ray& ray, Material material, Vec3 p, Vec3 n) {
