@@ -1,7 +1,7 @@
 #pragma once
 
 #include "math/vec3.h"
-#include "render/kernel_table.h"
+#include "render/camera.h"
 #include "render/march_hit.h"
 #include "render/ray.h"
 
@@ -25,8 +25,7 @@ PixelBytes groundBytes(Vec3 u1, Vec3 u2, float k);
 
 // The reflection rays of a primary ray that met a surface at distance t: four for the sculpture
 // (the mirror ray and three perturbed ones), two for the ground, each starting just off the
-// surface, the normal there estimated with `kernels`. k is the ground's weight
-// |reflection . view|.
+// surface. k is the ground's weight |reflection . view|.
 struct PrimaryRays {
     Material material;
     int count;
@@ -34,11 +33,12 @@ struct PrimaryRays {
     float k;
 };
 
-PrimaryRays primaryReflections(const KernelTable& kernels, Vec3 d, Material material, float t);
-
 // The primary ray's hit point at distance t along d from the eye, and the reflection rays at that
 // point given the surface normal n there.
-Vec3 primaryHitPoint(Vec3 d, float t);
+inline Vec3 primaryHitPoint(Vec3 d, float t) {
+    // The eye's x is 0, so nothing is added to the hit point's x.
+    return {t * d.x, t * d.y + kCameraOrigin.y, t * d.z + kCameraOrigin.z};
+}
 PrimaryRays primaryReflectionsAt(Vec3 d, Material material, Vec3 p, Vec3 n);
 
 // The bytes of a surface pixel from the colours seen along its reflection rays.

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "math/vec3.h"
-#include "render/kernel_table.h"
 #include "render/march_hit.h"
 #include "render/ray.h"
 
@@ -20,11 +19,8 @@ struct Reflection {
     SurfaceTint tint;
 };
 
-// The reflection ray and tint where a ray at depth 1..4 met a surface at distance t, its normal
-// estimated with `kernels`.
-Reflection reflectAtHit(const KernelTable& kernels, const Ray& ray, Material material, float t);
-
-// The same at the hit point p with the surface normal n there.
+// The reflection ray and tint where a ray at depth 1..4 met a surface at the point p, with the
+// surface normal n there.
 Reflection reflectAt(const Ray& ray, Material material, Vec3 p, Vec3 n);
 
 // The colour a surface passes on, given the colour seen along its reflection.

@@ -1,6 +1,7 @@
 #include "render/render_row.h"
 
 #include "render/camera.h"
+#include "render/normal.h"
 #include "render/shading_constants.h"
 #include "render/sky.h"
 #include "scene/scene_noise.h"
@@ -27,8 +28,10 @@ void renderRow(const KernelTable& kernels, int y, uint8_t* out, RowWorkspace& w)
             const MarchHit hit = w.primaryHits[x];
             w.firstChain[x] = -1;
             if (hit.distance > kSkyThreshold) continue;
+            const Vec3 d = w.primary[x].direction;
+            const Vec3 p = primaryHitPoint(d, hit.distance);
             const PrimaryRays& spawned = w.spawned[x] =
-                primaryReflections(kernels, w.primary[x].direction, hit.material, hit.distance);
+                primaryReflectionsAt(d, hit.material, p, estimateNormal(kernels, p, hit.material));
             w.firstChain[x] = chainCount;
             for (int i = 0; i < spawned.count; ++i) {
                 ReflectionChain& chain = w.chains[chainCount];
@@ -53,8 +56,9 @@ void renderRow(const KernelTable& kernels, int y, uint8_t* out, RowWorkspace& w)
                     chain.sky = skyColor(kernels, chain.ray.origin, chain.ray.direction);
                     continue;
                 }
+                const Vec3 p = pointAlong(chain.ray.origin, chain.ray.direction, hit.distance);
                 const Reflection next =
-                    reflectAtHit(kernels, chain.ray, hit.material, hit.distance);
+                    reflectAt(chain.ray, hit.material, p, estimateNormal(kernels, p, hit.material));
                 chain.tints[chain.tintCount++] = next.tint;
                 chain.ray = next.ray;
                 w.active[stillActive++] = w.active[i];
