@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
                      rmbench::simdChoices().c_str(), argv[0]);
         return 2;
     }
-    if (!rm::chooseKernels(level)) {
+    const rm::KernelTable& kernels = rm::chooseKernels(level);
+    if (kernels.level != level) {
         std::fprintf(stderr, "raymarch_frame: this processor lacks %s\n", rm::simdLevelName(level));
         return 3;
     }
@@ -61,7 +62,7 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t cpuStart = std::clock();
     for (int y = 0; y < rm::kImageHeight; ++y)
-        rm::renderRow(y, file + rm::kTgaHeaderSize + y * rm::kRowBytes, work);
+        rm::renderRow(kernels, y, file + rm::kTgaHeaderSize + y * rm::kRowBytes, work);
     const double cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

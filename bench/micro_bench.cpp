@@ -23,7 +23,7 @@ namespace {
 
 using rm::Vec3;
 
-const bool kPublished = rm::chooseKernels(rm::bestSimdLevel());
+const rm::KernelTable& kKernels = rm::chooseKernels(rm::bestSimdLevel());
 
 // Points spread over the region the rays cover: near the sculpture, above the terrain, far out.
 constexpr int kPointMask = 63;  // 64 points, taken in turn
@@ -56,7 +56,7 @@ void BM_groundDistance(benchmark::State& state) {
     for (auto _ : state) {
         const Vec3 p = samplePoint(i++ & kPointMask);
         float g;
-        rm::kernels().groundDistanceMany(rm::kScenePlaneHashes, &p, 1, &g);
+        kKernels.groundDistanceMany(rm::kScenePlaneHashes, &p, 1, &g);
         benchmark::DoNotOptimize(g);
     }
 }
@@ -97,7 +97,7 @@ void BM_octaveNoisePlane(benchmark::State& state) {
     for (auto _ : state) {
         const Vec3 p = samplePoint(i++ & kPointMask);
         benchmark::DoNotOptimize(
-            rm::kernels().octaveNoisePlane(rm::kScenePlaneHashes, 8, p.x * 0.002, p.z * 0.001));
+            kKernels.octaveNoisePlane(rm::kScenePlaneHashes, 8, p.x * 0.002, p.z * 0.001));
     }
 }
 BENCHMARK(BM_octaveNoisePlane);
@@ -128,7 +128,7 @@ void BM_marchRaysRow(benchmark::State& state) {
         rays[x] = {rm::kCameraOrigin, rm::primaryDirection(row, x)};
     }
     for (auto _ : state) {
-        rm::kernels().marchRays(rm::kScenePlaneHashes, rays, rm::kImageWidth, hits);
+        kKernels.marchRays(rm::kScenePlaneHashes, rays, rm::kImageWidth, hits);
         benchmark::DoNotOptimize(hits);
     }
     state.SetItemsProcessed(state.iterations() * rm::kImageWidth);
@@ -139,7 +139,7 @@ void BM_renderRow(benchmark::State& state) {
     static uint8_t out[rm::kRowBytes];
     static rm::RowWorkspace work;
     for (auto _ : state) {
-        rm::renderRow(static_cast<int>(state.range(0)), out, work);
+        rm::renderRow(kKernels, static_cast<int>(state.range(0)), out, work);
         benchmark::DoNotOptimize(out);
     }
 }
@@ -147,14 +147,15 @@ BENCHMARK(BM_renderRow)->Arg(512)->Unit(benchmark::kMillisecond);
 
 void BM_estimateNormalSculpture(benchmark::State& state) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(rm::estimateNormal({3, 1, -2}, rm::Material::Sculpture));
+        benchmark::DoNotOptimize(rm::estimateNormal(kKernels, {3, 1, -2}, rm::Material::Sculpture));
     }
 }
 BENCHMARK(BM_estimateNormalSculpture);
 
 void BM_estimateNormalGround(benchmark::State& state) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(rm::estimateNormal({0.0f, -11.3f, 0.0f}, rm::Material::Ground));
+        benchmark::DoNotOptimize(
+            rm::estimateNormal(kKernels, {0.0f, -11.3f, 0.0f}, rm::Material::Ground));
     }
 }
 BENCHMARK(BM_estimateNormalGround);
@@ -162,7 +163,8 @@ BENCHMARK(BM_estimateNormalGround);
 void BM_skyColor(benchmark::State& state) {
     int i = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(rm::skyColor(rm::kCameraOrigin, pixelDirection(i++ & 1023, 900)));
+        benchmark::DoNotOptimize(
+            rm::skyColor(kKernels, rm::kCameraOrigin, pixelDirection(i++ & 1023, 900)));
 }
 BENCHMARK(BM_skyColor);
 

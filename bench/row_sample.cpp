@@ -117,7 +117,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "raymarch_rows: --every must be at least 1, --first a row\n");
         return 2;
     }
-    if (!rm::chooseKernels(level)) {
+    const rm::KernelTable& kernels = rm::chooseKernels(level);
+    if (kernels.level != level) {
         std::fprintf(stderr, "raymarch_rows: this processor lacks the requested instruction set\n");
         return 2;
     }
@@ -134,7 +135,7 @@ int main(int argc, char** argv) {
     const std::clock_t cpuStart = std::clock();
     for (const int y : listed) {
         const std::clock_t rowStart = each ? std::clock() : 0;
-        rm::renderRow(y, row, work);
+        rm::renderRow(kernels, y, row, work);
         ++rows;
         if (y == flip) row[0] ^= 1;
         const bool differs = !rm::tools::rowIsExact(y, row);

@@ -558,16 +558,15 @@ TEST(DifferenceFinderTest, NamesAFlippedOrSwappedImageWithTheFix) {
 // On a machine that does not render exactly (here: rounding upward, which gets every row
 // wrong) the finder's check stops at the first wrong row and renders no row after it.
 TEST(DifferenceFinderTest, StopsAtTheFirstRowThatThisMachineGetsWrong) {
-    rm::chooseKernels(rm::SimdLevel::Scalar);
     ASSERT_EQ(std::fesetround(FE_UPWARD), 0);
     std::vector<std::uint8_t> frame(1024 * kRowBytes, 0);
-    EXPECT_EQ(rm::tools::renderRowsChecked({3, 600, 900}, frame.data()), 3);
+    EXPECT_EQ(rm::tools::renderRowsChecked(rm::kPlainKernels, {3, 600, 900}, frame.data()), 3);
     for (const int y : {600, 900})
         EXPECT_EQ(std::count(frame.begin() + y * kRowBytes, frame.begin() + (y + 1) * kRowBytes, 0),
                   static_cast<long>(kRowBytes))
             << "row " << y << " was rendered";
     ASSERT_EQ(std::fesetround(FE_TONEAREST), 0);
-    EXPECT_EQ(rm::tools::renderRowsChecked({3, 600}, frame.data()), -1);
+    EXPECT_EQ(rm::tools::renderRowsChecked(rm::kPlainKernels, {3, 600}, frame.data()), -1);
 }
 
 }  // namespace

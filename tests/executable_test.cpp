@@ -34,7 +34,7 @@ TEST(ExecutableTest, WritesTheExactImageAndProgressAndExitsWithZero) {
     ASSERT_EQ(check(run.out), (std::vector<int>{true, true, -1, 0}));
     std::string changed = run.out;
     changed[18 + 576 * 3840 + 1000] ^= 1;
-    changed[18 + 900 * 3840 + 3839] ^= 0x80;
+    changed[18 + 900 * 3840 + 3839] ^= static_cast<char>(0x40);
     EXPECT_EQ(check(changed), (std::vector<int>{false, true, 576, 2}));
     changed = run.out;
     changed[16] = 32;

@@ -40,6 +40,9 @@ namespace {
 using rm::tools::Operation;
 using rm::tools::TraceRecord;
 
+// The kernels raymarch renders with on this processor.
+const rm::KernelTable& kBestKernels = rm::chooseKernels(rm::bestSimdLevel());
+
 // The last product a faulty unit kept wider than a float, for the fault that uses it next.
 struct KeptProduct {
     std::uint64_t rounded = 0;
@@ -202,7 +205,7 @@ std::vector<std::uint8_t> faultyRow(const Fault& fault, int y) {
     std::vector<std::uint8_t> row(rm::kRowBytes);
     if (fault.alter == nullptr) {
         const Under under(fault.environment);
-        rm::renderRow(y, row.data(), rmtest::rowWorkspace());
+        rm::renderRow(kBestKernels, y, row.data(), rmtest::rowWorkspace());
         return row;
     }
     rm::tools::TraceLog log;
@@ -225,9 +228,10 @@ std::string faultyTrace(const Fault& fault, int x, int y) {
         const Under under(fault.environment);
         rm::tools::TraceOptions options;
         options.atStart = rm::tools::readFloatEnvironment();
-        return rm::tools::tracePixelLog(x, y, options).text;
+        return rm::tools::tracePixelLog(kBestKernels, x, y, options).text;
     }
-    return withBuildLines(rm::tools::tracePixelLog(x, y, {}, fault.alter).text, fault.probes);
+    return withBuildLines(rm::tools::tracePixelLog(kBestKernels, x, y, {}, fault.alter).text,
+                          fault.probes);
 }
 
 // The comparison of the exact trace of a pixel (or of `exact`) with a faulty one.
@@ -239,14 +243,11 @@ std::string compare(int x, int y, const std::string& thereText,
     EXPECT_TRUE(rm::tools::readTraceHeader(reader, header, error)) << error;
     if (exact != nullptr)
         return rm::tools::compareTraces(*exact, header, reader, "faulty.trace").report;
-    const rm::tools::TraceLog here = rm::tools::tracePixelLog(x, y, header.options);
+    const rm::tools::TraceLog here = rm::tools::tracePixelLog(kBestKernels, x, y, header.options);
     return rm::tools::compareTraces(here, header, reader, "faulty.trace").report;
 }
 
-class FaultCatalogue : public testing::TestWithParam<Fault> {
-protected:
-    static void SetUpTestSuite() { rm::chooseKernels(rm::bestSimdLevel()); }
-};
+class FaultCatalogue : public testing::TestWithParam<Fault> {};
 
 TEST_P(FaultCatalogue, FindsTheFirstPixelAndNamesTheOperationAndTheCause) {
     const Fault& fault = GetParam();
@@ -256,7 +257,7 @@ TEST_P(FaultCatalogue, FindsTheFirstPixelAndNamesTheOperationAndTheCause) {
     int column = -1;
     for (int y = 0; y < 64 && row < 0; ++y) {
         std::vector<std::uint8_t> exact(rm::kRowBytes);
-        rm::renderRow(y, exact.data(), rmtest::rowWorkspace());
+        rm::renderRow(kBestKernels, y, exact.data(), rmtest::rowWorkspace());
         rows.push_back(faultyRow(fault, y));
         for (int x = 0; x < rm::kImageWidth && row < 0; ++x) {
             if (std::memcmp(&exact[3 * x], &rows.back()[3 * x], 3) != 0) {
@@ -337,24 +338,23 @@ INSTANTIATE_TEST_SUITE_P(
 // only. Where a subnormal does part two traces, the comparison names the fault: shown on an
 // evaluation of a few operations that meet one.
 TEST(FlushingFaults, LeaveTheImageAndAreNamedWhereASubnormalParts) {
-    rm::chooseKernels(rm::bestSimdLevel());
 #if defined(__x86_64__) || defined(__i386__)
     for (const Environment environment :
          {Environment{FE_TONEAREST, true, false}, Environment{FE_TONEAREST, false, true}}) {
         for (int y = 0; y < rm::kImageHeight; y += 128) {
             std::vector<std::uint8_t> exact(rm::kRowBytes);
             std::vector<std::uint8_t> flushed(rm::kRowBytes);
-            rm::renderRow(y, exact.data(), rmtest::rowWorkspace());
+            rm::renderRow(kBestKernels, y, exact.data(), rmtest::rowWorkspace());
             {
                 const Under under(environment);
-                rm::renderRow(y, flushed.data(), rmtest::rowWorkspace());
+                rm::renderRow(kBestKernels, y, flushed.data(), rmtest::rowWorkspace());
             }
             EXPECT_EQ(exact, flushed) << "row " << y;
         }
         std::string there;
         {
             const Under under(environment);
-            there = rm::tools::tracePixelLog(300, 300).text;
+            there = rm::tools::tracePixelLog(kBestKernels, 300, 300).text;
         }
         EXPECT_NE(there.find(environment.flushResults ? "# subnormal results: float flushed"
                                                       : "# subnormal operands: float zero"),

@@ -152,48 +152,45 @@ int lastValue(const std::string& trace, const std::string& key) {
 // The plain evaluation's bytes and the renderer's own, which the trace adds at its end, are the
 // bytes of the rendered row, on every path this processor has.
 TEST(PixelTraceTest, EndsInTheRenderersBytes) {
-    rm::chooseKernels(rm::SimdLevel::Scalar);
-    const rm::SimdLevel best = rm::bestSimdLevel();
-    for (int level = 0; level < rm::kSimdLevelCount; ++level) {
-        if (!rm::chooseKernels(static_cast<rm::SimdLevel>(level))) continue;
+    for (const rm::SimdLevel level : rm::kBuiltSimdLevels) {
+        const rm::KernelTable& kernels = rm::chooseKernels(level);
+        if (kernels.level != level) continue;
         // Ground (0, 150), ground and sculpture (300, 512), the horizon (649), sculpture against
         // the sky (700) and sky (1023), at the edges and inside.
         for (const int y : {0, 150, 300, 512, 649, 700, 1023}) {
             std::uint8_t row[rm::kRowBytes];
-            rm::renderRow(y, row, rmtest::rowWorkspace());
+            rm::renderRow(kernels, y, row, rmtest::rowWorkspace());
             for (const int x : {0, 511, 640, 777, 1279}) {
                 SCOPED_TRACE(testing::Message() << "column " << x << ", row " << y << ", path "
-                                                << rm::simdLevelName(rm::kernels().level));
-                const std::string text = rm::tools::tracePixel(x, y, {.noiseTerms = false});
+                                                << rm::simdLevelName(level));
+                const std::string text =
+                    rm::tools::tracePixel(kernels, x, y, {.noiseTerms = false});
                 for (const char* prefix : {"pixel.", "renderer.pixel."}) {
                     const std::string p = prefix;
                     EXPECT_EQ(lastValue(text, p + "blue"), row[3 * x]);
                     EXPECT_EQ(lastValue(text, p + "green"), row[3 * x + 1]);
                     EXPECT_EQ(lastValue(text, p + "red"), row[3 * x + 2]);
                 }
-                EXPECT_NE(
-                    text.find(std::string("\n# renderer path: ") +
-                              rm::simdLevelName(rm::kernels().level) + "\nrenderer.pixel.blue"),
-                    std::string::npos);
+                EXPECT_NE(text.find(std::string("\n# renderer path: ") + rm::simdLevelName(level) +
+                                    "\nrenderer.pixel.blue"),
+                          std::string::npos);
                 EXPECT_EQ(text.find(rm::tools::kNotExplained), std::string::npos);
             }
         }
     }
-    rm::chooseKernels(best);
 }
 
 // Every value is the result of one operation whose operands are earlier values or constants, so
 // that the first value where two traces part is formed from values that agree; every operation
 // names the function that does it, and that function is in the file named. Keys are unique.
 TEST(PixelTraceTest, EveryValueIsOneOperationOnEarlierValues) {
-    rm::chooseKernels(rm::SimdLevel::Scalar);
     std::set<std::pair<std::string, std::string>> checked;
     for (const auto& [x, y, every] :
          {std::tuple{300, 300, false}, {608, 614, true}, {1279, 1023, false}, {401, 862, false}}) {
         SCOPED_TRACE(testing::Message() << x << " " << y);
         rm::tools::TraceOptions options;
         options.everyCapsule = every;
-        const rm::tools::TraceLog log = rm::tools::tracePixelLog(x, y, options);
+        const rm::tools::TraceLog log = rm::tools::tracePixelLog(rm::kPlainKernels, x, y, options);
         std::vector<int> lineOf(log.records.size(), -1);
         for (std::size_t i = 0; i < log.lines.size(); ++i)
             lineOf[log.lines[i]] = static_cast<int>(i);

@@ -16,12 +16,11 @@ namespace rm {
 namespace {
 
 TEST(RenderRowTest, MatchesTheExactImage) {
-    rm::chooseKernels(rm::SimdLevel::Scalar);
     // Ground only (0), ground and sculpture (300, 512), the horizon (640), sculpture against the
     // sky (700) and sky only (1023).
     for (const int y : {0, 300, 512, 640, 700, 1023}) {
         uint8_t row[kRowBytes];
-        renderRow(y, row, rmtest::rowWorkspace());
+        renderRow(kPlainKernels, y, row, rmtest::rowWorkspace());
         EXPECT_TRUE(rm::tools::rowIsExact(y, row)) << "row " << y;
     }
 }
@@ -30,7 +29,6 @@ TEST(RenderRowTest, MatchesTheExactImage) {
 // the full octave noise. Rows of sculpture and ground (512), sculpture against the sky (700) and
 // sky alone (1023).
 TEST(RenderRowTest, ShadingEachPixelOnItsOwnGivesTheSameRows) {
-    rm::chooseKernels(rm::SimdLevel::Scalar);
     for (const int y : {512, 700, 1023}) {
         uint8_t bytes[kRowBytes];
         for (int x = 0; x < kImageWidth; ++x) {

@@ -34,9 +34,9 @@ using rm::Vec3;
 // The fields evaluated one capsule and one noise table read at a time, whatever the level.
 using PlainFields = rm::reference::SceneFields;
 
-float groundAt(Vec3 p) {
+float groundAt(const rm::KernelTable& kernels, Vec3 p) {
     float g = 0.0f;
-    rm::kernels().groundDistanceMany(rm::kScenePlaneHashes, &p, 1, &g);
+    kernels.groundDistanceMany(rm::kScenePlaneHashes, &p, 1, &g);
     return g;
 }
 
@@ -68,11 +68,11 @@ std::vector<Vec3> samplePoints(int count) {
 class SimdPathTest : public testing::TestWithParam<SimdLevel> {
 protected:
     void SetUp() override {
-        if (!rm::chooseKernels(GetParam())) GTEST_SKIP() << "the processor lacks this path";
+        if (!rm::simdLevelRuns(GetParam())) GTEST_SKIP() << "the processor lacks this path";
         // The kernels are those of the level chosen, not a plain table standing in for them.
-        ASSERT_EQ(rm::kernels().level, GetParam());
+        ASSERT_EQ(kernels.level, GetParam());
     }
-    void TearDown() override { rm::chooseKernels(SimdLevel::Scalar); }
+    const rm::KernelTable& kernels = rm::chooseKernels(GetParam());
 };
 
 TEST_P(SimdPathTest, FieldsMatchThePlainEvaluation) {
@@ -80,15 +80,15 @@ TEST_P(SimdPathTest, FieldsMatchThePlainEvaluation) {
     for (const Vec3& p : samplePoints(30000)) {
         ASSERT_EQ(rm::floatBits(sculptureAt(p)), rm::floatBits(plain.sculpture(p)))
             << p.x << " " << p.y << " " << p.z;
-        ASSERT_EQ(rm::floatBits(groundAt(p)), rm::floatBits(plain.ground(p)))
+        ASSERT_EQ(rm::floatBits(groundAt(kernels, p)), rm::floatBits(plain.ground(p)))
             << p.x << " " << p.y << " " << p.z;
     }
     // Many points at once, in counts that fill lanes partly.
     const std::vector<Vec3> points = samplePoints(1000);
     for (int count : {1, 5, 6, 8, 13}) {
         std::vector<float> many(count);
-        rm::kernels().groundDistanceMany(rm::kScenePlaneHashes, points.data() + count, count,
-                                         many.data());
+        kernels.groundDistanceMany(rm::kScenePlaneHashes, points.data() + count, count,
+                                   many.data());
         for (int i = 0; i < count; ++i) {
             ASSERT_EQ(rm::floatBits(many[i]), rm::floatBits(plain.ground(points[count + i])));
         }
@@ -96,14 +96,14 @@ TEST_P(SimdPathTest, FieldsMatchThePlainEvaluation) {
     // Points whose noise samples fall on lattice lines, where gradient terms are zeros.
     for (const Vec3& p : {Vec3{0, 0, 0}, Vec3{0, -15, 0}, Vec3{0, 3, 15}, Vec3{5, 1, 15},
                           Vec3{0, 2, 20}, Vec3{-5, -2, 10}, Vec3{-0.0f, 0, 15}}) {
-        EXPECT_EQ(rm::floatBits(groundAt(p)), rm::floatBits(plain.ground(p)))
+        EXPECT_EQ(rm::floatBits(groundAt(kernels, p)), rm::floatBits(plain.ground(p)))
             << p.x << " " << p.y << " " << p.z;
     }
     // Samples beyond the 32-bit cells: the finest at 2^31 and past it, all three, and the
     // largest floats, whose cells are those of an out-of-range conversion.
     for (const Vec3& p : {Vec3{1.0737418e10f, 0, 15}, Vec3{-1.0737418e10f, 0, 15},
                           Vec3{0, 1, 1.2e10f}, Vec3{2e12f, -3, -2e12f}, Vec3{3e38f, 0, -3e38f}}) {
-        EXPECT_EQ(rm::floatBits(groundAt(p)), rm::floatBits(plain.ground(p)))
+        EXPECT_EQ(rm::floatBits(groundAt(kernels, p)), rm::floatBits(plain.ground(p)))
             << p.x << " " << p.y << " " << p.z;
     }
     // A non-finite point keeps the scalar order of NaN replacements.
@@ -121,15 +121,14 @@ TEST_P(SimdPathTest, OctaveNoiseMatchesTheSumOfOctaves) {
         const double y = coordinate(random);
         // Equal up to the sign of a zero sum, which no caller can tell apart.
         ASSERT_EQ(
-            rm::kernels().octaveNoisePlane(rm::kScenePlaneHashes, rm::kSkyNoise.octaves, x, y) +
-                0.0,
+            kernels.octaveNoisePlane(rm::kScenePlaneHashes, rm::kSkyNoise.octaves, x, y) + 0.0,
             rm::reference::octaveNoise(rm::kSkyNoise, x, y, 0.0) + 0.0);
     }
     for (int octaves : {0, 1, 3, 8, 9, 17}) {
-        EXPECT_EQ(rm::doubleBits(
-                      rm::kernels().octaveNoisePlane(rm::kScenePlaneHashes, octaves, 3.7, -1.2)),
-                  rm::doubleBits(
-                      rm::reference::octaveNoise({rm::kSkyNoise.base, octaves}, 3.7, -1.2, 0.0)))
+        EXPECT_EQ(
+            rm::doubleBits(kernels.octaveNoisePlane(rm::kScenePlaneHashes, octaves, 3.7, -1.2)),
+            rm::doubleBits(
+                rm::reference::octaveNoise({rm::kSkyNoise.base, octaves}, 3.7, -1.2, 0.0)))
             << octaves << " octaves";
     }
 }
@@ -142,7 +141,7 @@ TEST_P(SimdPathTest, SkyMatchesThePlainSky) {
         Vec3 d = {component(random), std::fabs(component(random)), component(random)};
         const float k = 1.0f / std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
         d = {d.x * k, d.y * k, d.z * k};
-        const Vec3 fast = rm::skyColor(o, d);
+        const Vec3 fast = rm::skyColor(kernels, o, d);
         const Vec3 plain = rm::reference::skyColor(rm::kSkyNoise, o, d);
         ASSERT_EQ(rm::floatBits(fast.x), rm::floatBits(plain.x));
     }
@@ -250,8 +249,8 @@ void expectPlainMarches(const std::vector<rm::Ray>& rays, const std::vector<rm::
 TEST_P(SimdPathTest, LaneMarchMatchesTheScalarMarch) {
     const std::vector<rm::Ray> rays = marchTestRays();
     std::vector<rm::MarchHit> hits(rays.size());
-    rm::kernels().marchRays(rm::kScenePlaneHashes, rays.data(), static_cast<int>(rays.size()),
-                            hits.data());
+    kernels.marchRays(rm::kScenePlaneHashes, rays.data(), static_cast<int>(rays.size()),
+                      hits.data());
     expectPlainMarches(rays, hits);
 }
 
@@ -291,7 +290,6 @@ void expectSingleLaneMarch(const std::vector<rm::Ray>& rays) {
 // taken or left out where the sculpture is nearer, 2 or 3 ground cells remembered, 1 or 4 rays at
 // once.
 TEST(SingleLaneMarch, EveryWayIsThePlainOne) {
-    rm::chooseKernels(rm::SimdLevel::Scalar);
     const std::vector<rm::Ray> rays = marchTestRays();
     using Seen = rm::LaneOpsScalar;
     using Other = LaneOpsScalarOtherConstants;
@@ -309,28 +307,26 @@ TEST_P(SimdPathTest, RowsMatchTheExactImage) {
     // Sky, ground, sculpture, the reflections of the sculpture in the ground and the top row.
     static uint8_t row[rm::kRowBytes];
     for (int y : {0, 211, 420, 512, 575, 700, 1023}) {
-        rm::renderRow(y, row, rmtest::rowWorkspace());
+        rm::renderRow(kernels, y, row, rmtest::rowWorkspace());
         EXPECT_TRUE(rm::tools::rowIsExact(y, row)) << "row " << y;
     }
 }
 
-// A level is chosen only where this build has its table and the processor its instructions: every
-// other registered level is refused, and the kernels stay as they were.
-TEST(SimdLevelChoice, AcceptsOnlyTheBuiltLevelsThisProcessorRuns) {
+// A level's own kernels are given only where this build has its table and the processor its
+// instructions: for every other registered level the plain kernels stand in.
+TEST(SimdLevelChoice, GivesOnlyTheBuiltLevelsThisProcessorRuns) {
     for (int i = 0; i < rm::kSimdLevelCount; ++i) {
         const auto level = static_cast<SimdLevel>(i);
         bool built = false;
         for (SimdLevel b : rm::kBuiltSimdLevels)
             built = built || b == level;
-        ASSERT_TRUE(rm::chooseKernels(SimdLevel::Scalar));
-        const bool accepted = rm::chooseKernels(level);
-        EXPECT_TRUE(!accepted || built) << rm::simdLevelName(level);
-        EXPECT_EQ(rm::kernels().level, accepted ? level : SimdLevel::Scalar)
-            << rm::simdLevelName(level);
+        const rm::KernelTable& kernels = rm::chooseKernels(level);
+        const bool given = kernels.level == level;
+        EXPECT_TRUE(!given || built) << rm::simdLevelName(level);
+        EXPECT_TRUE(given || &kernels == &rm::kPlainKernels) << rm::simdLevelName(level);
     }
-    EXPECT_TRUE(rm::chooseKernels(rm::bestSimdLevel()));
-    EXPECT_EQ(rm::kernels().level, rm::bestSimdLevel());
-    rm::chooseKernels(SimdLevel::Scalar);
+    EXPECT_EQ(rm::kPlainKernels.level, SimdLevel::Scalar);
+    EXPECT_EQ(rm::chooseKernels(rm::bestSimdLevel()).level, rm::bestSimdLevel());
 }
 
 // Every level's name leads back to it, and no prefix or extension of a name is taken for it.

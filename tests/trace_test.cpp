@@ -30,7 +30,6 @@ void expectSameBits(Vec3 actual, Vec3 expected) {
 }
 
 TEST(TraceTest, DepthFiveIsTheSkyEvenInFrontOfASurface) {
-    rm::chooseKernels(rm::SimdLevel::Scalar);
     const SceneFields scene;
     const struct {
         Vec3 origin;
@@ -38,25 +37,24 @@ TEST(TraceTest, DepthFiveIsTheSkyEvenInFrontOfASurface) {
     } rays[] = {{kInsideTube, kDownTheTube}, {{0, 0, 0}, {0, -1, 0}}, {{0, 0, 20}, {0, 0, -1}}};
     for (const auto& ray : rays) {
         ASSERT_NE(march(scene, ray.origin, ray.direction).material, Material::None);
-        expectSameBits(trace(5, ray.origin, ray.direction), skyColor(ray.origin, ray.direction));
+        expectSameBits(trace(5, ray.origin, ray.direction),
+                       skyColor(kPlainKernels, ray.origin, ray.direction));
     }
 }
 
 TEST(TraceTest, AMissIsTheSkyOfTheRayItself) {
-    rm::chooseKernels(rm::SimdLevel::Scalar);
     const SceneFields scene;
     const Vec3 origin = {0, 50, 0};
     for (const Vec3 d : {Vec3{0, 1, 0}, Vec3{0.6f, 0.0f, 0.8f}, Vec3{0.0f, 0.6f, -0.8f}}) {
         ASSERT_EQ(march(scene, origin, d).material, Material::None);
         for (int depth = 1; depth <= 4; ++depth) {
             SCOPED_TRACE(depth);
-            expectSameBits(trace(depth, origin, d), skyColor(origin, d));
+            expectSameBits(trace(depth, origin, d), skyColor(kPlainKernels, origin, d));
         }
     }
 }
 
 TEST(TraceTest, EachSculptureHitMapsTheColourBy0Point8AndAdds0Point08) {
-    rm::chooseKernels(rm::SimdLevel::Scalar);
     ASSERT_LT(reference::sculptureDistance(kInsideTube), -0.5f);
     // The chain ends at depth 5 in the sky of a downward ray: exactly 0.3.
     float expected = 0.3f;
@@ -68,7 +66,6 @@ TEST(TraceTest, EachSculptureHitMapsTheColourBy0Point8AndAdds0Point08) {
 }
 
 TEST(TraceTest, AGroundHitTintsOnlyTheBlueChannel) {
-    rm::chooseKernels(rm::SimdLevel::Scalar);
     const SceneFields scene;
     // Straight down onto the terrain; at depth 4 the reflection returns a grey sky colour S, so
     // the result is (k S, k S, k S + (1 - k) 0.2).

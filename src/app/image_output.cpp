@@ -48,18 +48,14 @@ void append(char (&message)[N], int32_t& length, const char* text) {
         message[length++] = *text++;
 }
 
-// Whether the progress written so far ends inside a line (after the dots), where an error line
-// must start with a newline of its own.
-bool progressLineOpen = false;
-
 }  // namespace
 
-void writeImageBytes(const void* bytes, int32_t length) {
+void writeImageBytes(const ImageOutput& output, const void* bytes, int32_t length) {
     const int error = hostWrite(1, bytes, length);
     if (error == 0) return;
     char message[256];
     int32_t used = 0;
-    if (progressLineOpen) message[used++] = '\n';
+    if (output.progressLineOpen) message[used++] = '\n';
     append(message, used, "raymarch: write error: ");
     if (const char* text = errorText(error)) {
         append(message, used, text);
@@ -76,8 +72,9 @@ void writeImageBytes(const void* bytes, int32_t length) {
     hostExit(1);
 }
 
-void writeProgress(const char* text, int32_t length) {
-    if (length > 0 && hostWrite(2, text, length) == 0) progressLineOpen = text[length - 1] != '\n';
+void writeProgress(ImageOutput& output, const char* text, int32_t length) {
+    if (length > 0 && hostWrite(2, text, length) == 0)
+        output.progressLineOpen = text[length - 1] != '\n';
 }
 
 }  // namespace rm

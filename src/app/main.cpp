@@ -42,17 +42,18 @@ int main() {
     // Whatever the host left in the floating-point control, the image is made under the one it
     // is exact under. The freestanding entry has set it already; setting it again costs nothing.
     setFloatEnvironment();
-    writeProgress(kBanner, sizeof kBanner - 1);
+    ImageOutput output;
+    writeProgress(output, kBanner, sizeof kBanner - 1);
 
-    chooseKernels(bestSimdLevel());
+    const KernelTable& kernels = chooseKernels(bestSimdLevel());
 
     const TgaHeader header = makeTgaHeader();
-    writeImageBytes(header.bytes, kTgaHeaderSize);
+    writeImageBytes(output, header.bytes, kTgaHeaderSize);
     for (int y = kFirstRow; y < kImageHeight; y += kRowStep) {
-        writeProgress(".", 1);
+        writeProgress(output, ".", 1);
         uint8_t* const row = rowBytes(y);
-        renderRow(y, row, rowWorkspace);
-        writeImageBytes(row, kRowBytes);
+        renderRow(kernels, y, row, rowWorkspace);
+        writeImageBytes(output, row, kRowBytes);
     }
     hostExit(0);
 }

@@ -12,9 +12,9 @@ namespace rm {
 RAYMARCH_FOR_EACH_KERNEL_SET(RAYMARCH_DECLARE_KERNELS)
 #undef RAYMARCH_DECLARE_KERNELS
 
-namespace {
+constinit const KernelTable kPlainKernels = LaneKernels<LaneOpsScalar>::table(SimdLevel::Scalar);
 
-constexpr KernelTable kPlainKernels = LaneKernels<LaneOpsScalar>::table(SimdLevel::Scalar);
+namespace {
 
 // The table of each level; levels without a table in this build keep the plain one, and
 // chooseKernels never chooses them.
@@ -37,12 +37,8 @@ constinit const KernelTables kKernelTables = makeKernelTables();
 
 }  // namespace
 
-constinit const KernelTable* detail::gKernels = &kPlainKernels;
-
-bool chooseKernels(SimdLevel level) {
-    if (!simdLevelRuns(level)) return false;
-    detail::gKernels = kKernelTables.of[static_cast<int>(level)];
-    return true;
+const KernelTable& chooseKernels(SimdLevel level) {
+    return simdLevelRuns(level) ? *kKernelTables.of[static_cast<int>(level)] : kPlainKernels;
 }
 
 }  // namespace rm

@@ -1,8 +1,9 @@
 #pragma once
 
-// The kernels of one instruction set as one table, chosen once at start (chooseKernels): every
-// caller of a kernel calls through the chosen table. Each instruction set compiles its table from
-// one source, src/render/kernels_<set>.cpp, in its own namespace; every table gives the same bits.
+// The kernels of one instruction set as one table. The program chooses one at start
+// (chooseKernels) and hands it to everything that calls a kernel. Each instruction set compiles its
+// table from one source, src/render/kernels_<set>.cpp, in its own namespace; every table gives the
+// same bits.
 #include <stdint.h>
 
 #include "math/vec3.h"
@@ -27,15 +28,11 @@ struct KernelTable {
     double (*octaveNoisePlane)(const PlaneHashes& hashes, int32_t octaves, double x, double y);
 };
 
-namespace detail {
-extern const KernelTable* gKernels;
-}  // namespace detail
+// The plain kernels, which every build has and every processor runs.
+extern const KernelTable kPlainKernels;
 
-// Chooses the kernels of `level` from now on; false (and no change) if this build or the processor
-// lacks it. The plain kernels are chosen until then.
-bool chooseKernels(SimdLevel level);
-
-// The table of the level chosen.
-inline const KernelTable& kernels() { return *detail::gKernels; }
+// The kernels of `level`, or the plain ones where this build or the processor lacks it: the
+// table's own level says which.
+const KernelTable& chooseKernels(SimdLevel level);
 
 }  // namespace rm

@@ -1,20 +1,19 @@
 #include "render/normal.h"
 
 #include "math/float_ops.h"
-#include "render/kernel_table.h"
 #include "scene/far_limit.h"
 #include "scene/scene_noise.h"
 #include "scene/sculpture_distance.h"
 
 namespace rm {
 
-Vec3 estimateNormal(Vec3 p, Material material) {
+Vec3 estimateNormal(const KernelTable& kernels, Vec3 p, Material material) {
     const float h = kNormalStep;
     const Vec3 points[6] = {{p.x + h, p.y, p.z}, {p.x - h, p.y, p.z}, {p.x, p.y + h, p.z},
                             {p.x, p.y - h, p.z}, {p.x, p.y, p.z + h}, {p.x, p.y, p.z - h}};
     float f[6];
     if (material == Material::Ground) {
-        kernels().groundDistanceMany(kScenePlaneHashes, points, 6, f);
+        kernels.groundDistanceMany(kScenePlaneHashes, points, 6, f);
         for (float& g : f)
             g = g > 0.0f && !(kFarLimit <= g) ? g : kFarLimit;
     } else {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "math/vec3.h"
+#include "render/kernel_table.h"
 #include "render/march_hit.h"
 
 namespace rm {
@@ -9,7 +10,7 @@ constexpr float kNormalStep = 0.0005f;  // 0x3a03126f
 
 // Unit normal at a point of the surface a march met, from central differences of that surface's
 // field alone (the capped sculpture, or the strictly positive ground; 4000 where it is not),
-// not divided by the step. The six ground samples are taken as lanes.
-Vec3 estimateNormal(Vec3 p, Material material);
+// not divided by the step. The six ground samples are taken as lanes, by `kernels`.
+Vec3 estimateNormal(const KernelTable& kernels, Vec3 p, Material material);
 
 }  // namespace rm

@@ -3,7 +3,6 @@
 #include "math/float_bits.h"
 #include "math/float_ops.h"
 #include "render/camera.h"
-#include "render/normal.h"
 #include "render/shading_constants.h"
 #include "render/to_byte.h"
 
@@ -38,16 +37,6 @@ Vec3 groundChannels(Vec3 u1, Vec3 u2, float k) {
 }
 
 }  // namespace
-
-Vec3 primaryHitPoint(Vec3 d, float t) {
-    // The eye's x is 0, so nothing is added to the hit point's x.
-    return {t * d.x, t * d.y + kCameraOrigin.y, t * d.z + kCameraOrigin.z};
-}
-
-PrimaryRays primaryReflections(Vec3 d, Material material, float t) {
-    const Vec3 p = primaryHitPoint(d, t);
-    return primaryReflectionsAt(d, material, p, estimateNormal(p, material));
-}
 
 PrimaryRays primaryReflectionsAt(Vec3 d, Material material, Vec3 p, Vec3 n) {
     const Vec3 r = reflect(d, n);

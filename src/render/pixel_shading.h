@@ -1,6 +1,7 @@
 #pragma once
 
 #include "math/vec3.h"
+#include "render/camera.h"
 #include "render/march_hit.h"
 #include "render/ray.h"
 
@@ -32,11 +33,12 @@ struct PrimaryRays {
     float k;
 };
 
-PrimaryRays primaryReflections(Vec3 d, Material material, float t);
-
 // The primary ray's hit point at distance t along d from the eye, and the reflection rays at that
 // point given the surface normal n there.
-Vec3 primaryHitPoint(Vec3 d, float t);
+inline Vec3 primaryHitPoint(Vec3 d, float t) {
+    // The eye's x is 0, so nothing is added to the hit point's x.
+    return {t * d.x, t * d.y + kCameraOrigin.y, t * d.z + kCameraOrigin.z};
+}
 PrimaryRays primaryReflectionsAt(Vec3 d, Material material, Vec3 p, Vec3 n);
 
 // The bytes of a surface pixel from the colours seen along its reflection rays.

@@ -1,15 +1,9 @@
 #include "render/reflection.h"
 
 #include "math/float_ops.h"
-#include "render/normal.h"
 #include "render/shading_constants.h"
 
 namespace rm {
-
-Reflection reflectAtHit(const Ray& ray, Material material, float t) {
-    const Vec3 p = pointAlong(ray.origin, ray.direction, t);
-    return reflectAt(ray, material, p, estimateNormal(p, material));
-}
 
 Reflection reflectAt(const Ray& ray, Material material, Vec3 p, Vec3 n) {
     const Vec3 d = ray.direction;

@@ -19,10 +19,8 @@ struct Reflection {
     SurfaceTint tint;
 };
 
-// The reflection ray and tint where a ray at depth 1..4 met a surface at distance t.
-Reflection reflectAtHit(const Ray& ray, Material material, float t);
-
-// The same at the hit point p with the surface normal n there.
+// The reflection ray and tint where a ray at depth 1..4 met a surface at the point p, with the
+// surface normal n there.
 Reflection reflectAt(const Ray& ray, Material material, Vec3 p, Vec3 n);
 
 // The colour a surface passes on, given the colour seen along its reflection.

@@ -1,14 +1,14 @@
 #include "render/render_row.h"
 
 #include "render/camera.h"
-#include "render/kernel_table.h"
+#include "render/normal.h"
 #include "render/shading_constants.h"
 #include "render/sky.h"
 #include "scene/scene_noise.h"
 
 namespace rm {
 
-void renderRow(int y, uint8_t* out, RowWorkspace& w) {
+void renderRow(const KernelTable& kernels, int y, uint8_t* out, RowWorkspace& w) {
     const CameraRow row = cameraRow(y);
     // The default build's row is one span, taken without a loop: even a loop of one pass changes
     // the code the compiler makes of the row.
@@ -20,7 +20,7 @@ void renderRow(int y, uint8_t* out, RowWorkspace& w) {
 #endif
         for (int x = 0; x < kRowSpanWidth; ++x)
             w.primary[x] = {kCameraOrigin, primaryDirection(row, first + x)};
-        kernels().marchRays(kScenePlaneHashes, w.primary, kRowSpanWidth, w.primaryHits);
+        kernels.marchRays(kScenePlaneHashes, w.primary, kRowSpanWidth, w.primaryHits);
 
         // Start the reflection chains of the surface pixels.
         int chainCount = 0;
@@ -28,8 +28,10 @@ void renderRow(int y, uint8_t* out, RowWorkspace& w) {
             const MarchHit hit = w.primaryHits[x];
             w.firstChain[x] = -1;
             if (hit.distance > kSkyThreshold) continue;
+            const Vec3 d = w.primary[x].direction;
+            const Vec3 p = primaryHitPoint(d, hit.distance);
             const PrimaryRays& spawned = w.spawned[x] =
-                primaryReflections(w.primary[x].direction, hit.material, hit.distance);
+                primaryReflectionsAt(d, hit.material, p, estimateNormal(kernels, p, hit.material));
             w.firstChain[x] = chainCount;
             for (int i = 0; i < spawned.count; ++i) {
                 ReflectionChain& chain = w.chains[chainCount];
@@ -45,16 +47,18 @@ void renderRow(int y, uint8_t* out, RowWorkspace& w) {
         for (int depth = 1; depth < kMaxDepth && activeCount > 0; ++depth) {
             for (int i = 0; i < activeCount; ++i)
                 w.batch[i] = w.chains[w.active[i]].ray;
-            kernels().marchRays(kScenePlaneHashes, w.batch, activeCount, w.batchHits);
+            kernels.marchRays(kScenePlaneHashes, w.batch, activeCount, w.batchHits);
             int stillActive = 0;
             for (int i = 0; i < activeCount; ++i) {
                 ReflectionChain& chain = w.chains[w.active[i]];
                 const MarchHit hit = w.batchHits[i];
                 if (hit.distance > kSkyThreshold) {
-                    chain.sky = skyColor(chain.ray.origin, chain.ray.direction);
+                    chain.sky = skyColor(kernels, chain.ray.origin, chain.ray.direction);
                     continue;
                 }
-                const Reflection next = reflectAtHit(chain.ray, hit.material, hit.distance);
+                const Vec3 p = pointAlong(chain.ray.origin, chain.ray.direction, hit.distance);
+                const Reflection next =
+                    reflectAt(chain.ray, hit.material, p, estimateNormal(kernels, p, hit.material));
                 chain.tints[chain.tintCount++] = next.tint;
                 chain.ray = next.ray;
                 w.active[stillActive++] = w.active[i];
@@ -64,14 +68,14 @@ void renderRow(int y, uint8_t* out, RowWorkspace& w) {
         // Depth 5 takes the sky without marching.
         for (int i = 0; i < activeCount; ++i) {
             ReflectionChain& chain = w.chains[w.active[i]];
-            chain.sky = skyColor(chain.ray.origin, chain.ray.direction);
+            chain.sky = skyColor(kernels, chain.ray.origin, chain.ray.direction);
         }
 
         // Fold each chain's tints from the deepest surface back to the first, then the pixels.
         for (int x = 0; x < kRowSpanWidth; ++x) {
             PixelBytes px;
             if (w.firstChain[x] < 0) {
-                px = skyBytes(skyColor(kCameraOrigin, w.primary[x].direction));
+                px = skyBytes(skyColor(kernels, kCameraOrigin, w.primary[x].direction));
             } else {
                 Vec3 colours[4];
                 for (int i = 0; i < w.spawned[x].count; ++i) {

@@ -3,6 +3,7 @@
 #include <stdint.h>
 
 #include "render/camera.h"
+#include "render/kernel_table.h"
 #include "render/march_hit.h"
 #include "render/pixel_shading.h"
 #include "render/ray.h"
@@ -47,7 +48,7 @@ struct RowWorkspace {
 };
 
 // Shades the 1280 pixels of row y (0 is the bottom row) into out, blue, green, red per pixel, with
-// `work` as its workspace.
-void renderRow(int y, uint8_t* out, RowWorkspace& work);
+// `kernels` for its marches, normals and sky and `work` as its workspace.
+void renderRow(const KernelTable& kernels, int y, uint8_t* out, RowWorkspace& work);
 
 }  // namespace rm

@@ -2,13 +2,12 @@
 
 #include "math/arc_cosine.h"
 #include "math/float_ops.h"
-#include "render/kernel_table.h"
 #include "render/sky_constants.h"
 #include "scene/scene_noise.h"
 
 namespace rm {
 
-Vec3 skyColor(Vec3 origin, Vec3 direction) {
+Vec3 skyColor(const KernelTable& kernels, Vec3 origin, Vec3 direction) {
     // Cloud layer: where the ray rises, the octave noise at the point where it meets the layer.
     float base = kClearSky;
     if (direction.y >= kCloudRiseLimit) {
@@ -16,9 +15,9 @@ Vec3 skyColor(Vec3 origin, Vec3 direction) {
         if (t > 0.0f) {
             const float px = t * direction.x + origin.x;
             const float pz = t * direction.z + origin.z;
-            const double n = kernels().octaveNoisePlane(kScenePlaneHashes, kSkyNoise.octaves,
-                                                        double{px} * kCloudFrequencyX,
-                                                        double{pz} * kCloudFrequencyZ);
+            const double n = kernels.octaveNoisePlane(kScenePlaneHashes, kSkyNoise.octaves,
+                                                      double{px} * kCloudFrequencyX,
+                                                      double{pz} * kCloudFrequencyZ);
             const float c = static_cast<float>((n + 1.0) * 0.5);
             base = (1.0f - c) * kClearSky + c * kCloudBrightness;
         }

@@ -52,11 +52,12 @@ Rearrangement findRearrangement(const std::uint8_t* pixels,
     return Rearrangement::None;
 }
 
-int renderRowsChecked(const std::vector<int>& rows, std::uint8_t* frame) {
+int renderRowsChecked(const KernelTable& kernels, const std::vector<int>& rows,
+                      std::uint8_t* frame) {
     const std::unique_ptr<RowWorkspace> work = std::make_unique<RowWorkspace>();
     for (const int y : rows) {
         std::uint8_t* row = frame + static_cast<std::size_t>(y) * kRowBytes;
-        renderRow(y, row, *work);
+        renderRow(kernels, y, row, *work);
         if (!rowIsExact(y, row)) return y;
     }
     return -1;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "render/kernel_table.h"
+
 namespace rm::tools {
 
 // The SHA-256 of each of the first `rows` rows of an image (bottom row first).
@@ -24,10 +26,11 @@ enum class Rearrangement {
 // reversed only for a whole image. None when no rearrangement makes all of them exact.
 Rearrangement findRearrangement(const std::uint8_t* pixels, const std::vector<std::string>& hashes);
 
-// Renders the rows through the core library, as the renderer does, into their places in frame,
-// one after the other, and stops at the first that is not exact on this machine: returns that
-// row, or -1 when all are exact.
-int renderRowsChecked(const std::vector<int>& rows, std::uint8_t* frame);
+// Renders the rows through the core library with `kernels`, as the renderer does, into their
+// places in frame, one after the other, and stops at the first that is not exact on this machine:
+// returns that row, or -1 when all are exact.
+int renderRowsChecked(const KernelTable& kernels, const std::vector<int>& rows,
+                      std::uint8_t* frame);
 
 // Whether the plain evaluation of every pixel of row y gives the exact row on this machine.
 bool referenceRowIsExact(int y);

@@ -217,10 +217,10 @@ int main(int argc, char** argv) {
     // first that is not exact; then the first differing row through the plain evaluation that
     // the traces come from.
     const rm::SimdLevel level = rm::bestSimdLevel();
-    rm::chooseKernels(level);
+    const rm::KernelTable& kernels = rm::chooseKernels(level);
     const char* levelName = rm::simdLevelDisplayName(level);
     std::vector<std::uint8_t> exact(kTgaPixelBytes);
-    const int wrongRow = renderRowsChecked(rows, exact.data());
+    const int wrongRow = renderRowsChecked(kernels, rows, exact.data());
     if (wrongRow >= 0) {
         out << "this machine: the renderer's path (" << levelName
             << ") does NOT give the exact row " << wrongRow << "\n";

@@ -112,11 +112,11 @@ int main(int argc, char** argv) {
     if (x < 0 || y < 0) return usage();
 
     // The renderer's bytes come from the path raymarch takes on this processor.
-    rm::chooseKernels(rm::bestSimdLevel());
+    const rm::KernelTable& kernels = rm::chooseKernels(rm::bestSimdLevel());
 
     Output out(1);
     if (!against) {
-        out << tracePixel(x, y, options);
+        out << tracePixel(kernels, x, y, options);
         return finishOutput(out, "raymarch_trace", 0);
     }
 
@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
                        ": give the options it was made with, or none");
     }
     header.options.atStart = atStart;
-    const TraceLog here = tracePixelLog(x, y, header.options);
+    const TraceLog here = tracePixelLog(kernels, x, y, header.options);
     const Comparison comparison = compareTraces(here, header, reader, name);
     if (comparison.status == kStatusBad)
         return failure(comparison.report.substr(0, comparison.report.size() - 1));

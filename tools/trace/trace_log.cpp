@@ -225,7 +225,7 @@ int TraceLog::name_(const char* name, int id, Site site) {
     return id;
 }
 
-TraceLog tracePixelLog(int x, int y, const TraceOptions& options,
+TraceLog tracePixelLog(const KernelTable& kernels, int x, int y, const TraceOptions& options,
                        void (*alter)(const TraceRecord&, std::uint64_t&)) {
     // The evaluation as this build compiles it, then one operation at a time beside it.
     CompiledLog compiled;
@@ -252,9 +252,9 @@ TraceLog tracePixelLog(int x, int y, const TraceOptions& options,
     // The renderer's own bytes: the whole row through the core library, as raymarch renders it.
     static std::uint8_t row[kRowBytes];
     const std::unique_ptr<RowWorkspace> work = std::make_unique<RowWorkspace>();
-    renderRow(y, row, *work);
+    renderRow(kernels, y, row, *work);
     const PixelBytes rendered = {row[3 * x], row[3 * x + 1], row[3 * x + 2]};
-    const char* path = simdLevelName(kernels().level);
+    const char* path = simdLevelName(kernels.level);
     log.text += "# renderer path: ";
     log.text += path;
     log.text += '\n';
@@ -272,8 +272,8 @@ TraceLog tracePixelLog(int x, int y, const TraceOptions& options,
     return log;
 }
 
-std::string tracePixel(int x, int y, const TraceOptions& options) {
-    return tracePixelLog(x, y, options).text;
+std::string tracePixel(const KernelTable& kernels, int x, int y, const TraceOptions& options) {
+    return tracePixelLog(kernels, x, y, options).text;
 }
 
 }  // namespace rm::tools

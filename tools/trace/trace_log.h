@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "reference/traced.h"
+#include "render/kernel_table.h"
 #include "trace/float_readings.h"
 
 namespace rm::tools {
@@ -237,14 +238,14 @@ struct TraceOptions {
 //     "# capsules:"),
 //   - the plain evaluation's values, from column and row to pixel.{blue,green,red},
 //   - "# renderer path: <path>", then renderer.pixel.{blue,green,red}: the bytes this build's
-//     renderer writes for the pixel, from the row rendered through the core library on the
-//     instruction-set path now chosen (rm::kernels().level), as raymarch renders it,
+//     renderer writes for the pixel, from the row rendered through the core library with
+//     `kernels` (the path is theirs), as raymarch renders it,
 //   - where those differ from the bytes of the plain evaluation as this build compiles it (which
 //     are pixel.* unless a ".compiled" line parts), the line kNotExplained and what each gives.
 // `alter`, for the tests, puts a fault into the plain evaluation's arithmetic.
-TraceLog tracePixelLog(int x, int y, const TraceOptions& options = {},
+TraceLog tracePixelLog(const KernelTable& kernels, int x, int y, const TraceOptions& options = {},
                        void (*alter)(const TraceRecord&, std::uint64_t&) = nullptr);
-std::string tracePixel(int x, int y, const TraceOptions& options = {});
+std::string tracePixel(const KernelTable& kernels, int x, int y, const TraceOptions& options = {});
 
 // The start of the line that says a trace does not explain this build's image at its pixel.
 extern const char kNotExplained[];
