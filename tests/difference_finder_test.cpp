@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,15 +39,21 @@ constexpr std::size_t kFileSize = kHeaderSize + 1024 * kRowBytes;
 
 std::string path(const std::string& name) { return RAYMARCH_TEST_DIR "/finder-" + name; }
 
-// The renderer's own image, rendered once and kept beside the tests.
+// The renderer's own image, rendered once and kept beside the tests. The tests run as processes
+// of their own, several at once: the first to get the lock renders, the others wait for its file
+// rather than render the same frame beside it.
 std::string exactImage() {
     const std::string file = path("exact.tga");
+    const int lock = open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lock >= 0) flock(lock, LOCK_EX);
     std::string bytes = readFile(file);
-    if (bytes.size() == kFileSize) return bytes;
-    bytes = rmtest::runCaptured(RAYMARCH_EXECUTABLE).out;
-    const std::string partial = file + ".partial." + std::to_string(getpid());
-    writeFile(partial, bytes);
-    std::rename(partial.c_str(), file.c_str());
+    if (bytes.size() != kFileSize) {
+        bytes = rmtest::runCaptured(RAYMARCH_EXECUTABLE).out;
+        const std::string partial = file + ".partial." + std::to_string(getpid());
+        writeFile(partial, bytes);
+        std::rename(partial.c_str(), file.c_str());
+    }
+    if (lock >= 0) close(lock);
     return bytes;
 }
 
