@@ -15,7 +15,8 @@ constexpr double axisGapSquared(double p, double low, double high) {
 // a third of the compiler's time off the table.
 constexpr double squareRoot(double v) {
     double r = 1.0;
-    while (r * r < v) r *= 2.0;
+    while (r * r < v)
+        r *= 2.0;
     for (int i = 0; i < 64; ++i) {
         const double next = 0.5 * (r + v / r);
         if (!(next < r)) break;
