@@ -12,8 +12,10 @@ namespace rmbench {
 // The names of the levels this build has, as "scalar|...".
 inline std::string simdChoices() {
     std::string choices;
-    for (rm::SimdLevel level : rm::kBuiltSimdLevels)
-        choices += (choices.empty() ? "" : "|") + std::string(rm::simdLevelName(level));
+    for (rm::SimdLevel level : rm::kBuiltSimdLevels) {
+        if (!choices.empty()) choices += '|';
+        choices += rm::simdLevelName(level);
+    }
     return choices;
 }
 
